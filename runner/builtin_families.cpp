@@ -1,0 +1,12 @@
+#include "runner/builtin_families.h"
+
+namespace vendrel::runner {
+
+void RegisterAllFunctionFamilies() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  // Each family registers its table; earlier rows win on a name clash.
+}
+
+}  // namespace vendrel::runner
