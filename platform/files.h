@@ -19,6 +19,11 @@ bool WriteFileAtomically(const std::string& path, const void* data, size_t size)
 bool AppendToFile(const std::string& path, const std::string& text, bool truncate);
 
 bool FileExists(const std::string& path);
+// Any kind of directory entry, dangling links included.
+bool PathExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+
+// The absolute path of the running program's own file.
+std::string OwnExecutablePath();
 
 }  // namespace vendrel::platform
