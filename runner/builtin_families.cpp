@@ -1,5 +1,7 @@
 #include "runner/builtin_families.h"
 
+#include "interpreter/function_families.h"
+
 namespace vendrel::runner {
 
 void RegisterAllFunctionFamilies() {
@@ -7,6 +9,9 @@ void RegisterAllFunctionFamilies() {
   if (registered) return;
   registered = true;
   // Each family registers its table; earlier rows win on a name clash.
+  interp::RegisterMathFunctions();
+  interp::RegisterStringFunctions();
+  interp::RegisterDateFunctions();
 }
 
 }  // namespace vendrel::runner
