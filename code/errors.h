@@ -74,8 +74,4 @@ void ShowError(std::string_view message, bool abort);
 // shows the message; fatal errors abort the game.
 void ShowRunError(std::string_view message, bool fatal);
 
-// Forgets the state of a finished run: pending error, aborting, last error.
-// The log stays written: later errors of the same program run append.
-void ResetErrorsForNewGame();
-
 }  // namespace vendrel::code

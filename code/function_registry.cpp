@@ -3,6 +3,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "resources/game_resources.h"
+
 namespace vendrel::code {
 
 namespace {
@@ -37,6 +39,13 @@ int FindBuiltinFunction(std::string_view name) {
   const Registry& registry = TheRegistry();
   auto found = registry.index_by_name.find(std::string(name));
   return found == registry.index_by_name.end() ? -1 : found->second;
+}
+
+int FindFunction(std::string_view name) {
+  int builtin = FindBuiltinFunction(name);
+  if (builtin >= 0) return builtin;
+  int script = resources::Resources().scripts.Find(name);
+  return script >= 0 ? kScriptFunctionBase + script : -1;
 }
 
 int FunctionArgCount(int index) {

@@ -46,6 +46,11 @@ void RegisterFamily(std::span<const FunctionTableRow> rows);
 // The registry position of [name], or -1. Scripts are looked up by the
 // compiler, which adds kScriptFunctionBase to a script index.
 int FindBuiltinFunction(std::string_view name);
+// The function that game code calls by [name]: the registry position of a
+// built-in function, else kScriptFunctionBase + the index of the first
+// script of that name; -1 when neither exists. Built-in functions win over
+// scripts of the same name.
+int FindFunction(std::string_view name);
 // The registered argument count, or -100 for an index outside the registry.
 int FunctionArgCount(int index);
 const RBuiltinFunction& BuiltinFunctionAt(int index);

@@ -22,7 +22,9 @@ struct RValue {
 
   bool IsReal() const { return kind == ValueKind::Real; }
   bool IsString() const { return kind == ValueKind::String; }
+  // A real value never keeps the text of an earlier string.
   void SetReal(double value) {
+    if (kind == ValueKind::String) str.clear();
     kind = ValueKind::Real;
     real = value;
   }
