@@ -4,8 +4,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "interpreter/random.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "runner/builtin_families.h"
+#include "runner/game_data.h"
+#include "runner/loading_screen.h"
 #include "runner/stream.h"
 #include "runner/temp_dir.h"
 
@@ -79,6 +83,22 @@ bool ReadGameContainer(const std::string& game_file, ExtractedFiles& extracted,
   return true;
 }
 
+// Reads the game data into the running game's tables, showing progress.
+// On failure the message has been shown and false is returned.
+bool LoadGame(CStream& game_data) {
+  try {
+    LoadResult result = ReadGameData(game_data, ShowProgress);
+    if (!result.Loaded()) {
+      ShowStartupMessage(result.message);
+      return false;
+    }
+  } catch (const StreamError&) {
+    ShowStartupMessage(std::string(kCorruptedGameDataMessage));
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int RunGame(const RunOptions& options) {
@@ -93,13 +113,20 @@ int RunGame(const RunOptions& options) {
   }
   SetCurrentOptions(effective);
 
+  RegisterAllFunctionFamilies();
+  if (effective.seed) interp::SeedRandom(*effective.seed);
   ExtractedFiles extracted;
   CStream game_data;
   if (!ReadGameContainer(effective.game, extracted, game_data)) return kExitStartupFailed;
+  bool loaded = LoadGame(game_data);
+  game_data.Clear();
+  if (!loaded) {
+    RemoveExtractedFiles(extracted);
+    return kExitStartupFailed;
+  }
 
-  // Loading and running the game data joins here once the loader exists.
-  std::fprintf(stderr, "vrun: the game data (%zu bytes) was unpacked; this build cannot load it yet\n",
-               game_data.Size());
+  // Preparing and running the game joins here once the runtime exists.
+  std::fprintf(stderr, "vrun: the game was loaded; this build cannot run it yet\n");
   RemoveExtractedFiles(extracted);
   return kExitStartupFailed;
 }
