@@ -1,0 +1,186 @@
+#include "platform/window.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "platform/message_box.h"
+
+namespace vendrel::platform {
+
+namespace {
+
+int g_video_users = 0;
+
+SDL_Window* Sdl(void* handle) { return static_cast<SDL_Window*>(handle); }
+
+// No display server to talk to: use the in-memory driver, unless the user
+// chose a driver explicitly.
+bool WantsOffscreen() {
+  if (IsHeadless()) return true;
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0');
+}
+
+}  // namespace
+
+bool AcquireVideo(std::string* error) {
+  if (g_video_users > 0) {
+    ++g_video_users;
+    return true;
+  }
+  const char* chosen = std::getenv("SDL_VIDEODRIVER");
+  if (WantsOffscreen() && (chosen == nullptr || *chosen == '\0' || IsHeadless())) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (error) *error = SDL_GetError();
+    return false;
+  }
+  ++g_video_users;
+  return true;
+}
+
+void ReleaseVideo() {
+  if (g_video_users <= 0) return;
+  if (--g_video_users == 0) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+std::string VideoDriverName() {
+  const char* name = SDL_GetCurrentVideoDriver();
+  return name ? name : "";
+}
+
+DisplayMode DesktopDisplayMode() {
+  DisplayMode result;
+  std::string ignored;
+  if (!AcquireVideo(&ignored)) return result;
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+    result.width = mode.w;
+    result.height = mode.h;
+    result.refresh_rate = mode.refresh_rate;
+    result.bits_per_pixel = int(SDL_BITSPERPIXEL(mode.format));
+    // Drivers that cannot tell report 24 bits for a 32-bit desktop.
+    if (result.bits_per_pixel == 24) result.bits_per_pixel = 32;
+  }
+  ReleaseVideo();
+  return result;
+}
+
+std::unique_ptr<Window> Window::Create(const WindowOptions& options, std::string* error) {
+  if (!AcquireVideo(error)) return nullptr;
+  std::unique_ptr<Window> window(new Window());
+  window->offscreen_ = VideoDriverName() == "offscreen";
+
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  // The device draws into its own back buffer and only copies it to the
+  // window, so the window needs no depth or stencil buffer.
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+
+  bool show = options.visible && !window->offscreen_ && !IsHeadless();
+  Uint32 flags = SDL_WINDOW_OPENGL | (show ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
+  if (options.resizable) flags |= SDL_WINDOW_RESIZABLE;
+  if (!options.bordered) flags |= SDL_WINDOW_BORDERLESS;
+  int width = options.width > 0 ? options.width : 1;
+  int height = options.height > 0 ? options.height : 1;
+  SDL_Window* sdl = SDL_CreateWindow(options.caption.c_str(), SDL_WINDOWPOS_CENTERED,
+                                     SDL_WINDOWPOS_CENTERED, width, height, flags);
+  if (sdl == nullptr) {
+    if (error) *error = SDL_GetError();
+    ReleaseVideo();
+    return nullptr;
+  }
+  window->window_ = sdl;
+  window->visible_ = show;
+  return window;
+}
+
+Window::~Window() {
+  if (window_ != nullptr) {
+    SDL_DestroyWindow(Sdl(window_));
+    ReleaseVideo();
+  }
+}
+
+int Window::ClientWidth() const {
+  int w = 0, h = 0;
+  SDL_GL_GetDrawableSize(Sdl(window_), &w, &h);
+  return w;
+}
+
+int Window::ClientHeight() const {
+  int w = 0, h = 0;
+  SDL_GL_GetDrawableSize(Sdl(window_), &w, &h);
+  return h;
+}
+
+void Window::SetClientSize(int width, int height) {
+  SDL_SetWindowSize(Sdl(window_), width > 0 ? width : 1, height > 0 ? height : 1);
+}
+
+int Window::ClientX() const {
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(Sdl(window_), &x, &y);
+  return x;
+}
+
+int Window::ClientY() const {
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(Sdl(window_), &x, &y);
+  return y;
+}
+
+void Window::SetClientPosition(int x, int y) { SDL_SetWindowPosition(Sdl(window_), x, y); }
+
+std::string Window::Caption() const {
+  const char* title = SDL_GetWindowTitle(Sdl(window_));
+  return title ? title : "";
+}
+
+void Window::SetCaption(const std::string& caption) {
+  SDL_SetWindowTitle(Sdl(window_), caption.c_str());
+}
+
+bool Window::Visible() const { return visible_; }
+
+void Window::SetVisible(bool visible) {
+  visible_ = visible;
+  // A window in memory has nothing to show; the flag is still kept so that
+  // the game reads back what it set.
+  if (offscreen_ || IsHeadless()) return;
+  if (visible) {
+    SDL_ShowWindow(Sdl(window_));
+  } else {
+    SDL_HideWindow(Sdl(window_));
+  }
+}
+
+bool Window::Fullscreen() const { return fullscreen_; }
+
+void Window::SetFullscreen(bool fullscreen) {
+  fullscreen_ = fullscreen;
+  if (offscreen_) return;
+  // Full screen is a borderless window covering the desktop; the display
+  // mode is left alone.
+  SDL_SetWindowFullscreen(Sdl(window_), fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+void Window::SetBordered(bool bordered) {
+  SDL_SetWindowBordered(Sdl(window_), bordered ? SDL_TRUE : SDL_FALSE);
+}
+
+void Window::SetResizable(bool resizable) {
+  SDL_SetWindowResizable(Sdl(window_), resizable ? SDL_TRUE : SDL_FALSE);
+}
+
+void Window::SetAlwaysOnTop(bool on_top) {
+  SDL_SetWindowAlwaysOnTop(Sdl(window_), on_top ? SDL_TRUE : SDL_FALSE);
+}
+
+}  // namespace vendrel::platform
