@@ -1,6 +1,7 @@
 #include "runner/builtin_families.h"
 
 #include "interpreter/function_families.h"
+#include "sound/functions_sound.h"
 
 namespace vendrel::runner {
 
@@ -12,6 +13,7 @@ void RegisterAllFunctionFamilies() {
   interp::RegisterMathFunctions();
   interp::RegisterStringFunctions();
   interp::RegisterDateFunctions();
+  sound::RegisterSoundFunctions();
 }
 
 }  // namespace vendrel::runner
