@@ -9,10 +9,7 @@
 namespace vendrel::code {
 namespace {
 
-class CheckerTest : public ::testing::Test {
- protected:
-  void SetUp() override { testing::ResetState(); }
-};
+class CheckerTest : public testing::CodeTest {};
 
 TEST_F(CheckerTest, NumbersAndStringsBecomeValues) {
   struct Case {

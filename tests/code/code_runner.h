@@ -3,6 +3,8 @@
 // readable dump of code trees.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -195,6 +197,29 @@ inline void ResetState() {
   TestWorld::Get().Clear();
   TestWorld::Get().Install();
 }
+
+// Leaves the shared state as a program starts with it, for the tests of
+// other units in the same test program.
+inline void RestoreDefaults() {
+  code::Errors() = code::ErrorState();
+  code::ErrorSettings() = code::ErrorOptions();
+  code::ErrorContext() = code::RunErrorContext();
+  code::ErrorCallbacks() = code::ErrorHooks();
+  interp::GlobalVariables().Clear();
+  interp::VariableSettings() = interp::VariableOptions();
+  resources::Resources().scripts.Reset();
+  code::RemoveUserConstants();
+  TestWorld::Get().Clear();
+  runtime::Instances() = runtime::InstanceAccess();
+}
+
+// A fixture that starts each test from a clean state and restores the
+// defaults afterwards.
+class CodeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetState(); }
+  void TearDown() override { RestoreDefaults(); }
+};
 
 // Adds a script (not compiled yet; call code::CompileScripts()).
 inline int AddScript(const std::string& name, const std::string& source) {

@@ -16,7 +16,7 @@ class ConstantsTest : public ::testing::Test {
     testing::ResetState();
     platform::SetHeadless(true);
   }
-  void TearDown() override { RemoveUserConstants(); }
+  void TearDown() override { testing::RestoreDefaults(); }
 
   static double Value(const char* name) {
     interp::RValue value;

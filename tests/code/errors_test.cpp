@@ -25,6 +25,7 @@ class ErrorsTest : public ::testing::Test {
     std::filesystem::current_path(directory_);
   }
   void TearDown() override {
+    testing::RestoreDefaults();
     std::filesystem::current_path(saved_directory_);
     std::filesystem::remove_all(directory_);
   }

@@ -7,10 +7,7 @@
 namespace vendrel::code {
 namespace {
 
-class ParserTest : public ::testing::Test {
- protected:
-  void SetUp() override { testing::ResetState(); }
-};
+class ParserTest : public testing::CodeTest {};
 
 TEST_F(ParserTest, BuildsStatementTrees) {
   struct Case {

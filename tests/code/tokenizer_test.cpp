@@ -25,10 +25,7 @@ std::string Tokens(const std::string& source) {
   return text;
 }
 
-class TokenizerTest : public ::testing::Test {
- protected:
-  void SetUp() override { testing::ResetState(); }
-};
+class TokenizerTest : public testing::CodeTest {};
 
 TEST_F(TokenizerTest, ProducesKindTextAndPosition) {
   struct Case {
