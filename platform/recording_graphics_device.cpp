@@ -50,6 +50,7 @@ int RecordingGraphicsDevice::LiveTextures() const {
 }
 
 bool RecordingGraphicsDevice::Reset(int width, int height) {
+  ++resets;
   if (width < 1 || height < 1) return false;
   back_.width = width;
   back_.height = height;
@@ -60,7 +61,7 @@ bool RecordingGraphicsDevice::Reset(int width, int height) {
 bool RecordingGraphicsDevice::Present(const DeviceRect& source, const DeviceRect& dest,
                                       const PresentOptions& options) {
   presents.push_back({source, dest, options});
-  return true;
+  return !fail_present;
 }
 
 void RecordingGraphicsDevice::Clear(bool target, bool zbuffer, uint32_t color, float /*z*/) {

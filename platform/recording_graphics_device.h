@@ -53,6 +53,7 @@ class RecordingGraphicsDevice final : public GraphicsDevice {
   int scenes_begun = 0;
   int scenes_ended = 0;
   int vertical_blank_waits = 0;
+  int resets = 0;
   // Largest texture side accepted; sizes beyond it fail.
   int max_texture_size = 4096;
   // Whether the device claims fog support, and the fog last set.
@@ -60,6 +61,8 @@ class RecordingGraphicsDevice final : public GraphicsDevice {
   bool fog_enabled = false;
   uint32_t fog_color = 0;
   float fog_start = 0, fog_end = 1;
+  // Makes Present report failure.
+  bool fail_present = false;
   // Makes CreateTexture fail, to exercise the callers' failure paths.
   bool fail_texture_creation = false;
 
