@@ -376,7 +376,8 @@ bool Mixer::AdvanceMidi(Voice& voice, const SoundData& data, int frames) {
         tempo_ / rate_;
     double next = voice.next_event < events.size() ? std::min<double>(events[voice.next_event].tick, end) : end;
     double needed = ticks_per_frame > 0 ? (next - voice.tick) / ticks_per_frame : 1e300;
-    if (needed > left) {
+    // (A millionth of a frame absorbs the rounding of the tick arithmetic.)
+    if (needed > left + 1e-6) {
       voice.tick += left * ticks_per_frame;
       return true;
     }
