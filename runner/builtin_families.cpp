@@ -1,6 +1,9 @@
 #include "runner/builtin_families.h"
 
+#include "graphics/font_resource.h"
+#include "graphics/text.h"
 #include "interpreter/function_families.h"
+#include "runtime/function_families.h"
 #include "sound/functions_sound.h"
 
 namespace vendrel::runner {
@@ -13,6 +16,9 @@ void RegisterAllFunctionFamilies() {
   interp::RegisterMathFunctions();
   interp::RegisterStringFunctions();
   interp::RegisterDateFunctions();
+  runtime::RegisterInstanceFunctions();
+  graphics::RegisterTextFunctions();
+  graphics::RegisterFontFunctions();
   sound::RegisterSoundFunctions();
 }
 

@@ -4,14 +4,28 @@
 #include <filesystem>
 #include <system_error>
 
+#include <exception>
+#include <vector>
+
+#include "code/constants.h"
+#include "code/errors.h"
+#include "code/scripts.h"
+#include "interpreter/actions.h"
+#include "interpreter/events.h"
 #include "interpreter/random.h"
+#include "interpreter/variables.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "runner/builtin_families.h"
 #include "runner/game_data.h"
 #include "runner/loading_screen.h"
+#include "runner/settings.h"
 #include "runner/stream.h"
 #include "runner/temp_dir.h"
+#include "runtime/builtin_variables.h"
+#include "runtime/game_loop.h"
+#include "runtime/game_state.h"
+#include "runtime/hooks.h"
 
 namespace vendrel::runner {
 
@@ -92,11 +106,80 @@ bool LoadGame(CStream& game_data) {
       ShowStartupMessage(result.message);
       return false;
     }
+    // Actions whose function does not exist are reported one by one; the
+    // load goes on.
+    for (const std::string& warning : result.warnings)
+      platform::ShowMessageBox("Vendrel", warning, platform::MessageIcon::Warning, {"OK"}, 0);
   } catch (const StreamError&) {
     ShowStartupMessage(std::string(kCorruptedGameDataMessage));
     return false;
   }
   return true;
+}
+
+// The error, variable and loop options of this run, from the game settings
+// and the command line.
+void ApplySettings(const RunOptions& options) {
+  const GameSettings& settings = Settings();
+  code::ErrorOptions& errors = code::ErrorSettings();
+  errors.abort_on_error = settings.AbortOnError;
+  errors.show_errors = settings.ShowErrors;
+  errors.write_error_log = settings.WriteErrorLog;
+  interp::VariableSettings().uninitialized_is_zero = settings.UninitializedIsZero;
+  runtime::LoopOptions& loop = runtime::LoopSettings();
+  loop.virtual_clock = options.no_wait;
+  loop.max_steps = options.frames;
+}
+
+// Constants, compilation of time lines, scripts and objects, sounds and
+// graphics, each step announced on the loading screen. On failure the
+// message has been shown and false is returned.
+bool PrepareGame() {
+  // The process priority setting is left to the operating system's
+  // scheduler: raising it needs privileges a game should not ask for.
+  std::vector<code::UserConstant> constants;
+  for (const GameConstant& constant : Settings().Constants)
+    constants.push_back({constant.name, constant.value});
+  if (!code::DefineUserConstants(constants)) {
+    ShowStartupMessage("Failed to define the constants.");
+    return false;
+  }
+  ShowProgress(50, "Compiling time line actions");
+  if (!interp::PrepareTimeLineActions()) {
+    ShowStartupMessage("Failed to compile the actions in the time lines.");
+    return false;
+  }
+  ShowProgress(60, "Compiling scripts");
+  if (!code::CompileScripts()) {
+    ShowStartupMessage("Failed to compile the scripts.");
+    return false;
+  }
+  ShowProgress(70, "Compiling object actions");
+  if (!interp::PrepareObjectActions()) {
+    ShowStartupMessage("Failed to compile the actions in the objects.");
+    return false;
+  }
+  runtime::RuntimeHooks& hooks = runtime::Hooks();
+  ShowProgress(80, "Preparing sounds");
+  if (hooks.prepare_sounds != nullptr && !hooks.prepare_sounds()) {
+    ShowStartupMessage("Failed to prepare the sounds.");
+    return false;
+  }
+  ShowProgress(90, "Preparing graphics");
+  if (hooks.prepare_graphics != nullptr && !hooks.prepare_graphics()) {
+    if (hooks.shut_down_sound != nullptr) hooks.shut_down_sound();
+    return false;
+  }
+  if (hooks.clear_input != nullptr) hooks.clear_input();
+  ShowProgress(100, "Ready");
+  return true;
+}
+
+// Releases what PrepareGame set up.
+void ShutDownRunner() {
+  runtime::RuntimeHooks& hooks = runtime::Hooks();
+  if (hooks.shut_down_graphics != nullptr) hooks.shut_down_graphics();
+  if (hooks.shut_down_sound != nullptr) hooks.shut_down_sound();
 }
 
 }  // namespace
@@ -114,6 +197,7 @@ int RunGame(const RunOptions& options) {
   SetCurrentOptions(effective);
 
   RegisterAllFunctionFamilies();
+  runtime::RegisterBuiltinVariables();
   if (effective.seed) interp::SeedRandom(*effective.seed);
   ExtractedFiles extracted;
   CStream game_data;
@@ -125,10 +209,24 @@ int RunGame(const RunOptions& options) {
     return kExitStartupFailed;
   }
 
-  // Preparing and running the game joins here once the runtime exists.
-  std::fprintf(stderr, "vrun: the game was loaded; this build cannot run it yet\n");
+  ApplySettings(effective);
+  interp::InstallErrorHooks();
+  runtime::InstallInstanceAccess();
+  int status = kExitOk;
+  try {
+    if (!PrepareGame()) {
+      RemoveExtractedFiles(extracted);
+      return kExitStartupFailed;
+    }
+    if (runtime::RunGame()) status = kExitGameAborted;
+  } catch (const std::exception&) {
+    ShowStartupMessage("Unexpected error occured when running the game.");
+    RemoveExtractedFiles(extracted);
+    return kExitStartupFailed;
+  }
+  ShutDownRunner();
   RemoveExtractedFiles(extracted);
-  return kExitStartupFailed;
+  return status;
 }
 
 }  // namespace vendrel::runner

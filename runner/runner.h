@@ -15,6 +15,8 @@ namespace vendrel::runner {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitStartupFailed = 1;
 inline constexpr int kExitUsage = 2;
+// The game ran but ended because an error aborted it.
+inline constexpr int kExitGameAborted = 3;
 
 // Plays the game that [options] names; returns the process exit status.
 int RunGame(const RunOptions& options);
