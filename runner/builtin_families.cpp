@@ -1,7 +1,5 @@
 #include "runner/builtin_families.h"
 
-#include "graphics/font_resource.h"
-#include "graphics/text.h"
 #include "interpreter/function_families.h"
 #include "runtime/function_families.h"
 #include "sound/functions_sound.h"
@@ -17,8 +15,6 @@ void RegisterAllFunctionFamilies() {
   interp::RegisterStringFunctions();
   interp::RegisterDateFunctions();
   runtime::RegisterInstanceFunctions();
-  graphics::RegisterTextFunctions();
-  graphics::RegisterFontFunctions();
   sound::RegisterSoundFunctions();
 }
 
