@@ -34,7 +34,7 @@ inline std::vector<std::string>& Log() {
 }
 
 // log(a, b, ...): one line, the arguments' texts joined by spaces.
-VENDREL_BUILTIN(LogHandler) {
+inline VENDREL_BUILTIN(LogHandler) {
   std::string line;
   for (int i = 0; i < argc; ++i) {
     if (i > 0) line += ' ';
