@@ -1,5 +1,7 @@
 #include "runner/builtin_families.h"
 
+#include "graphics/font_resource.h"
+#include "graphics/text.h"
 #include "interpreter/function_families.h"
 #include "runtime/function_families.h"
 #include "sound/functions_sound.h"
@@ -15,6 +17,8 @@ void RegisterAllFunctionFamilies() {
   interp::RegisterStringFunctions();
   interp::RegisterDateFunctions();
   runtime::RegisterInstanceFunctions();
+  graphics::RegisterTextFunctions();
+  graphics::RegisterFontFunctions();
   sound::RegisterSoundFunctions();
 }
 
