@@ -164,6 +164,7 @@ LoadResult ReadGameData(CStream& stream, GameData& game, const LoadHooks& hooks)
 
   if (!game.settings.Read(stream))
     return Failure(LoadStatus::BadResourceData, kBadResourceDataMessage);
+  if (hooks.settings_read) hooks.settings_read(game.identity, game.settings);
   progress(0, "Loading");
 
   res::GameResources& resources = game.resources;
@@ -226,6 +227,10 @@ LoadResult ReadGameData(CStream& stream, const ProgressCallback& progress) {
   LoadHooks hooks;
   hooks.progress = progress;
   hooks.find_function = [](std::string_view name) { return code::FindBuiltinFunction(name); };
+  hooks.settings_read = [](const GameIdentity& identity, const GameSettings& settings) {
+    Identity() = identity;
+    Settings() = settings;
+  };
   // What was read is kept after a failure too, as the run's state.
   auto keep = [&] {
     Identity() = game.identity;

@@ -79,6 +79,9 @@ using FunctionLookup = std::function<int(std::string_view name)>;
 
 struct LoadHooks {
   ProgressCallback progress;
+  // Called once the identity and settings are read, right before progress
+  // (0, "Loading"): what the loading screen is made from.
+  std::function<void(const GameIdentity&, const GameSettings&)> settings_read;
   // Resolves the function names of actions. Unset: every action keeps
   // function -1 and no warning is given (the packer, which only moves
   // records, loads this way).
@@ -94,7 +97,8 @@ LoadResult ReadGameData(CStream& stream, GameData& game, const LoadHooks& hooks 
 
 // Reads the game data into the running game (Identity(), Settings(),
 // resources::Resources()), resolving action functions among the
-// registered built-in functions.
+// registered built-in functions. Identity() and Settings() are filled
+// before the first progress call, so the loading screen can use them.
 LoadResult ReadGameData(CStream& stream, const ProgressCallback& progress = {});
 
 // The game data stream for [game], scrambled with its seed: the inverse of

@@ -811,7 +811,13 @@ TEST(GameData, WrittenDataReadsBackTheSame) {
 
 TEST(GameData, GlobalLoadFillsTheRunningGame) {
   CStream stream(HandBuiltGame().Bytes());
-  LoadResult result = ReadGameData(stream);
+  // The loading screen is set up at the first progress call, from the
+  // settings and identity already in place.
+  bool settings_seen = false;
+  LoadResult result = ReadGameData(stream, [&](int percent, std::string_view) {
+    if (percent == 0) settings_seen = Settings().UninitializedIsZero && Identity().DebugMode;
+  });
+  EXPECT_TRUE(settings_seen);
   ASSERT_TRUE(result.Loaded());
   EXPECT_EQ(Identity().GameId, 4242);
   EXPECT_TRUE(Settings().UninitializedIsZero);

@@ -256,10 +256,15 @@ void Builder::BuildSound(int index, const Slot& slot) {
     fields.Fail("data", "expected the sound file's name or null");
   } else if (!fields.Has("data")) {
     // Left out: the one file beside the JSON that carries the same stem.
-    for (const auto& entry : fs::directory_iterator(root_ / "sounds"))
-      if (entry.is_regular_file() && entry.path().stem() == slot.stem &&
-          entry.path().extension() != ".json")
-        data_name = entry.path().filename().string();
+    for (const auto& entry : fs::directory_iterator(root_ / "sounds")) {
+      if (!entry.is_regular_file() || entry.path().stem() != slot.stem ||
+          entry.path().extension() == ".json")
+        continue;
+      if (!data_name.empty())
+        fields.Fail("data", "both " + data_name + " and " + entry.path().filename().string() +
+                                " could be the sound; name one");
+      data_name = entry.path().filename().string();
+    }
   }
   std::string default_type;
   if (!data_name.empty()) {
