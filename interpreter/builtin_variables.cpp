@@ -24,6 +24,8 @@ Registry& TheRegistry() {
 }
 
 RValue g_arguments[kArgumentSlots];
+// Direct storage by id, filled at registration (see BuiltinStorage).
+const RValue* g_storage_table[kMaxBuiltinVariables] = {};
 int g_arguments_in_use = 0;
 
 template <int kSlot>
@@ -40,6 +42,11 @@ bool SetArgumentSlotValue(runtime::CInstance*, int, const RValue& value) {
 
 }  // namespace
 
+namespace detail {
+const RValue* const* g_builtin_storage = g_storage_table;
+int g_builtin_storage_count = 0;
+}  // namespace detail
+
 int RegisterBuiltinVariable(std::string_view name, BuiltinGetter getter, BuiltinSetter setter) {
   Registry& registry = TheRegistry();
   if (registry.entries.size() >= size_t(kMaxBuiltinVariables)) {
@@ -50,7 +57,12 @@ int RegisterBuiltinVariable(std::string_view name, BuiltinGetter getter, Builtin
   std::string key(name.substr(0, kMaxNameLength));
   const int id = int(registry.entries.size());
   registry.id_by_name.try_emplace(key, id);
-  registry.entries.push_back({std::move(key), getter, setter, setter != nullptr});
+  const RValue* storage = nullptr;
+  for (int slot = 0; slot < kArgumentSlots; ++slot)
+    if (getter == kArgumentGetters[slot]) storage = &g_arguments[slot];
+  registry.entries.push_back({std::move(key), getter, setter, setter != nullptr, storage});
+  g_storage_table[id] = storage;
+  detail::g_builtin_storage_count = id + 1;
   return id;
 }
 

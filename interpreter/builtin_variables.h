@@ -23,6 +23,9 @@ struct RBuiltinVariable {
   BuiltinGetter getter = nullptr;
   BuiltinSetter setter = nullptr;
   bool writable = false;  // exactly when there is a setter
+  // Where the value lives when the getter only copies one stored value
+  // (argument0 .. argument15): the executor reads it there directly.
+  const RValue* storage = nullptr;
 };
 
 inline constexpr int kMaxBuiltinVariables = 500;
@@ -35,6 +38,8 @@ int FindBuiltinVariable(std::string_view name);
 int BuiltinVariableCount();
 // The entry of [id], or null outside the registry.
 const RBuiltinVariable* BuiltinVariableAt(int id);
+// The stored value a plain built-in variable reads, or null.
+inline const RValue* BuiltinStorage(int id);
 
 // Calls the getter; false for an unknown id.
 bool GetBuiltin(int id, runtime::CInstance* instance, int index, RValue& out);
@@ -65,5 +70,15 @@ bool GetErrorOccurred(runtime::CInstance* instance, int index, RValue& out);
 bool SetErrorOccurred(runtime::CInstance* instance, int index, const RValue& value);
 bool GetErrorLast(runtime::CInstance* instance, int index, RValue& out);
 bool SetErrorLast(runtime::CInstance* instance, int index, const RValue& value);
+
+namespace detail {
+// Direct storage by id, kept by RegisterBuiltinVariable.
+extern const RValue* const* g_builtin_storage;
+extern int g_builtin_storage_count;
+}  // namespace detail
+
+inline const RValue* BuiltinStorage(int id) {
+  return id >= 0 && id < detail::g_builtin_storage_count ? detail::g_builtin_storage[id] : nullptr;
+}
 
 }  // namespace vendrel::interp

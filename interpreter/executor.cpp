@@ -48,10 +48,9 @@ struct Machine {
   size_t saved_top = 0;
 };
 
-Machine& M() {
-  static Machine machine;
-  return machine;
-}
+Machine g_machine;
+
+inline Machine& M() { return g_machine; }
 
 inline uintptr_t StackAddress() { return uintptr_t(__builtin_frame_address(0)); }
 
@@ -278,28 +277,35 @@ int ResolveTarget(ExecContext& context, const RToken& variable, Target& target) 
 
 // Expressions ---------------------------------------------------------------
 
-// Reads a fixed-owner variable of the common owners without copying: the
-// stored value, or null when the general path must run.
-inline const RValue* PeekFixed(const ExecContext& context, const RToken& variable) {
-  if (variable.id < kFirstUserId) return nullptr;
-  CVariableList* list = nullptr;
-  switch (variable.owner) {
+// The list a fixed-owner variable of a user id lives in, for the common
+// owners; null for the others (and for locals not created yet).
+inline CVariableList* FixedList(const ExecContext& context, int owner) {
+  switch (owner) {
     case kOwnerLocal:
-      list = context.locals;
-      break;
+      return context.locals;
     case kOwnerSelf:
     case kOwnerUnwritten:
-      list = &context.self->variables;
-      break;
+      return &context.self->variables;
     case kOwnerGlobal:
-      list = &GlobalVariables();
-      break;
+      return &GlobalVariables();
     case kOwnerOther:
-      list = &context.other->variables;
-      break;
+      return &context.other->variables;
     default:
       return nullptr;
   }
+}
+
+// Reads a fixed-owner variable of the common owners without copying: the
+// stored value, or null when the general path must run.
+inline const RValue* PeekFixed(const ExecContext& context, const RToken& variable) {
+  if (variable.id < kFirstUserId) {
+    // Built-in variables that keep their value in one place (the argument
+    // slots) are read there; global and local owners mean the lists.
+    if (variable.owner == kOwnerSelf || variable.owner == kOwnerUnwritten ||
+        variable.owner == kOwnerOther)
+      return BuiltinStorage(variable.id);
+  }
+  CVariableList* list = FixedList(context, variable.owner);
   if (list == nullptr) return nullptr;
   const RVariable* found = list->Find(variable.id, variable.slot_hint);
   return found != nullptr ? &found->value : nullptr;
@@ -318,17 +324,12 @@ int ReadVariableNode(ExecContext& context, const RToken& variable, RValue& desti
   return Fail(context, variable.position, UnknownVariableMessage(variable.id, target.index));
 }
 
-// The value of [node] without a copy when it is a constant or a stored
-// variable; otherwise evaluated into [scratch]. The pointer is valid only
-// until the next evaluation.
-inline const RValue* Operand(ExecContext& context, const RToken& node, RValue& scratch,
-                             int& status) {
+// The value of [node] without evaluation when it is a constant or a stored
+// variable, else null. Valid only until the next evaluation.
+inline const RValue* DirectOperand(const ExecContext& context, const RToken& node) {
   if (node.kind == node::kValue) return &node.value;
-  if (node.kind == node::kFixedVariable) {
-    if (const RValue* stored = PeekFixed(context, node)) return stored;
-  }
-  status = Evaluate(context, node, scratch);
-  return &scratch;
+  if (node.kind == node::kFixedVariable) return PeekFixed(context, node);
+  return nullptr;
 }
 
 // Arithmetic and comparison of two reals, the common case; false for an
@@ -347,6 +348,14 @@ inline bool RealBinary(int op, double left, double right, double& result) {
     case token::kSlash:
       if (right == 0.0) return false;
       result = left / right;
+      return true;
+    case token::kDiv:
+      if (right == 0.0) return false;
+      result = double(TruncatedQuotient(left, right));
+      return true;
+    case token::kMod:
+      if (right == 0.0) return false;
+      result = left - double(TruncatedQuotient(left, right)) * right;
       return true;
     case token::kLess:
       result = (left - right) < 0.0 ? 1.0 : 0.0;
@@ -378,34 +387,48 @@ inline bool RealBinary(int op, double left, double right, double& result) {
   }
 }
 
+// destination = destination op right, reals first.
+inline int Combine(ExecContext& context, const RToken& binary, const RValue& right,
+                   RValue& destination) {
+  double result;
+  if (destination.IsReal() && right.IsReal() &&
+      RealBinary(binary.id, destination.real, right.real, result)) {
+    destination.real = result;
+    return kStatusNormal;
+  }
+  const RToken& right_node = binary.children[1];
+  if (!ApplyBinary(*context.code, right_node.position, binary.id, right, destination))
+    return kStatusError;
+  return kStatusNormal;
+}
+
 int EvaluateBinary(ExecContext& context, const RToken& binary, RValue& destination) {
   const RToken& left_node = binary.children[0];
   const RToken& right_node = binary.children[1];
-  int status = kStatusNormal;
-  const RValue* left = Operand(context, left_node, destination, status);
-  if (status != kStatusNormal) return status;
-  RValue scratch;
-  if (left->IsReal()) {
-    // Keep the number: evaluating the right operand may move stored values.
-    const double left_real = left->real;
-    const RValue* right = Operand(context, right_node, scratch, status);
-    if (status != kStatusNormal) return status;
+  const RValue* left = DirectOperand(context, left_node);
+  const RValue* right = DirectOperand(context, right_node);
+  if (left != nullptr && right != nullptr) {
     double result;
-    if (right->IsReal() && RealBinary(binary.id, left_real, right->real, result)) {
+    if (left->IsReal() && right->IsReal() &&
+        RealBinary(binary.id, left->real, right->real, result)) {
       destination.SetReal(result);
       return kStatusNormal;
     }
-    destination.SetReal(left_real);
-    if (!ApplyBinary(*context.code, right_node.position, binary.id, *right, destination))
-      return kStatusError;
-    return kStatusNormal;
+    Assign(destination, *left);
+    return Combine(context, binary, *right, destination);
   }
-  if (left != &destination) Assign(destination, *left);
-  const RValue* right = Operand(context, right_node, scratch, status);
-  if (status != kStatusNormal) return status;
-  if (!ApplyBinary(*context.code, right_node.position, binary.id, *right, destination))
+  if (left != nullptr) {
+    Assign(destination, *left);
+  } else if (Evaluate(context, left_node, destination) != kStatusNormal) {
     return kStatusError;
-  return kStatusNormal;
+  }
+  // The right operand is looked up only now: evaluating the left one may
+  // have moved stored values.
+  right = DirectOperand(context, right_node);
+  if (right != nullptr) return Combine(context, binary, *right, destination);
+  RValue scratch;
+  if (Evaluate(context, right_node, scratch) != kStatusNormal) return kStatusError;
+  return Combine(context, binary, scratch, destination);
 }
 
 // The argument array of the call being evaluated at the current nesting.
@@ -480,6 +503,10 @@ int Evaluate(ExecContext& context, const RToken& node, RValue& destination) {
       return kStatusNormal;
     }
     case node::kCall:
+      // An expression's destination is a fresh temporary: a script that
+      // leaves its result slot untouched gives real 0, not whatever a
+      // reused slot held.
+      if (node.id >= code::kScriptFunctionBase) destination.SetReal(0.0);
       return EvaluateCall(context, node, destination);
     default:
       return Fail(context, node.position, "(Sub-)expression expected.");
@@ -490,20 +517,105 @@ int Evaluate(ExecContext& context, const RToken& node, RValue& destination) {
 
 namespace {
 
+int CompoundOperator(int assignment) {
+  switch (assignment) {
+    case token::kAddAssign:
+      return token::kPlus;
+    case token::kSubAssign:
+      return token::kMinus;
+    case token::kMulAssign:
+      return token::kTimes;
+    case token::kDivAssign:
+      return token::kSlash;
+    case token::kOrAssign:
+      return token::kBitOr;
+    case token::kAndAssign:
+      return token::kBitAnd;
+    default:
+      return token::kBitXor;
+  }
+}
+
+// Assignment to a fixed-owner user variable of self, other, global or the
+// locals: the variable is found once and changed in place. False when the
+// general path must run (other owners, a missing variable for a compound
+// operator).
+bool FastAssignment(ExecContext& context, const RToken& assignment, RValue& result,
+                    int& status) {
+  const RToken& variable = assignment.children[0];
+  if (variable.kind != node::kFixedVariable || variable.id < kFirstUserId) return false;
+  const int owner = variable.owner;
+  if (FixedList(context, owner) == nullptr && owner != kOwnerLocal) return false;
+  if (assignment.id == token::kAssign) {
+    // The result slot receives the value, then the variable a copy. It
+    // starts as real 0 like any fresh temporary: a script that returns
+    // nothing gives 0.
+    result.SetReal(0.0);
+    status = Evaluate(context, assignment.children[1], result);
+    if (status != kStatusNormal) return true;
+    CVariableList& list = owner == kOwnerLocal ? LocalsForWrite(context)
+                                               : *FixedList(context, owner);
+    Assign(list.FindOrAdd(variable.id, variable.slot_hint).value, result);
+    return true;
+  }
+  RValue value;
+  status = Evaluate(context, assignment.children[1], value);
+  if (status != kStatusNormal) return true;
+  CVariableList* list = FixedList(context, owner);
+  RVariable* stored = list != nullptr ? list->Find(variable.id, variable.slot_hint) : nullptr;
+  if (stored == nullptr) {
+    // A missing variable: the general path reports it or starts from 0.
+    status = kStatusNormal;
+    if (!VariableSettings().uninitialized_is_zero) {
+      status = Fail(context, assignment.position, UnknownVariableMessage(variable.id, 0));
+      return true;
+    }
+    result.SetReal(0.0);
+    if (!ApplyBinary(*context.code, assignment.position, CompoundOperator(assignment.id), value,
+                     result)) {
+      status = kStatusError;
+      return true;
+    }
+    CVariableList& target = owner == kOwnerLocal ? LocalsForWrite(context) : *list;
+    Assign(target.FindOrAdd(variable.id, variable.slot_hint).value, result);
+    return true;
+  }
+  RValue& current = stored->value;
+  const int op = CompoundOperator(assignment.id);
+  double combined;
+  if (current.IsReal() && value.IsReal() && RealBinary(op, current.real, value.real, combined)) {
+    current.real = combined;
+    result.SetReal(combined);
+    status = kStatusNormal;
+    return true;
+  }
+  // A failing operator leaves the variable untouched.
+  if (!ApplyBinary(*context.code, assignment.position, op, value, current)) {
+    status = kStatusError;
+    return true;
+  }
+  Assign(result, current);
+  status = kStatusNormal;
+  return true;
+}
+
 int ExecuteAssignment(ExecContext& context, const RToken& assignment, RValue& result) {
+  int status = kStatusNormal;
+  if (FastAssignment(context, assignment, result, status)) return status;
   const RToken& variable = assignment.children[0];
   Target target;
   if (ResolveTarget(context, variable, target) != kStatusNormal) return kStatusError;
-  RValue value;
-  if (Evaluate(context, assignment.children[1], value) != kStatusNormal) return kStatusError;
   const int op = assignment.id;
   if (op == token::kAssign) {
-    if (!WriteVariableHinted(context, target.owner, variable.id, target.index, value,
+    result.SetReal(0.0);
+    if (Evaluate(context, assignment.children[1], result) != kStatusNormal) return kStatusError;
+    if (!WriteVariableHinted(context, target.owner, variable.id, target.index, result,
                              variable.slot_hint))
       return Fail(context, assignment.position, "Cannot assign to the variable");
-    result = std::move(value);
     return kStatusNormal;
   }
+  RValue value;
+  if (Evaluate(context, assignment.children[1], value) != kStatusNormal) return kStatusError;
   if (!ReadVariableHinted(context, target.owner, variable.id, target.index, result,
                           variable.slot_hint)) {
     if (!VariableSettings().uninitialized_is_zero)
@@ -511,30 +623,7 @@ int ExecuteAssignment(ExecContext& context, const RToken& assignment, RValue& re
                   UnknownVariableMessage(variable.id, target.index));
     result.SetReal(0.0);
   }
-  int binary = 0;
-  switch (op) {
-    case token::kAddAssign:
-      binary = token::kPlus;
-      break;
-    case token::kSubAssign:
-      binary = token::kMinus;
-      break;
-    case token::kMulAssign:
-      binary = token::kTimes;
-      break;
-    case token::kDivAssign:
-      binary = token::kSlash;
-      break;
-    case token::kOrAssign:
-      binary = token::kBitOr;
-      break;
-    case token::kAndAssign:
-      binary = token::kBitAnd;
-      break;
-    default:
-      binary = token::kBitXor;
-      break;
-  }
+  const int binary = CompoundOperator(op);
   double combined;
   if (result.IsReal() && value.IsReal() &&
       RealBinary(binary, result.real, value.real, combined)) {
@@ -758,9 +847,14 @@ int Execute(ExecContext& context, const RToken& statement, RValue& result) {
       return ExecuteWith(context, statement, result);
     case node::kSwitch:
       return ExecuteSwitch(context, statement, result);
-    case node::kReturn:
-      if (Evaluate(context, statement.children[0], result) != kStatusNormal) return kStatusError;
-      return kStatusExit;
+    case node::kReturn: {
+      // The value goes straight into the result slot: a script call that
+      // returns nothing leaves the slot as it was.
+      const RToken& value = statement.children[0];
+      const int status = value.kind == node::kCall ? EvaluateCall(context, value, result)
+                                                   : Evaluate(context, value, result);
+      return status != kStatusNormal ? kStatusError : kStatusExit;
+    }
     case node::kExit:
       return kStatusExit;
     case node::kBreak:
@@ -852,7 +946,8 @@ bool CallScript(int script_index, CInstance* self, CInstance* other, RValue& des
   for (int i = 0; i < saved_count; ++i)
     std::swap(machine.saved_arguments[saved_base + size_t(i)], slots[i]);
   machine.saved_top = saved_base + size_t(saved_count);
-  for (int i = 0; i < argc; ++i) Assign(slots[i], args[i]);
+  // The argument array is scratch: its values move into the slots.
+  for (int i = 0; i < argc; ++i) std::swap(slots[i], args[i]);
   for (int i = argc; i < saved_count; ++i) slots[i].SetReal(0.0);
   SetArgumentSlotsInUse(argc);
 

@@ -52,14 +52,6 @@ uint64_t ShiftCount(double count) { return uint64_t(ToInt64(count)); }
 
 }  // namespace
 
-int32_t TruncatedQuotient(double left, double right) {
-  const double quotient = std::trunc(left / right);
-  // Outside the 32-bit range the result is unspecified; saturate rather
-  // than invoke undefined behaviour. NaN gives 0.
-  if (!(quotient == quotient)) return 0;
-  return int32_t(std::clamp(quotient, -2147483648.0, 2147483647.0));
-}
-
 bool ApplyUnary(const code::CCode& code, int position, int op, RValue& value) {
   if (op != token::kNot && op != token::kPlus && op != token::kMinus && op != token::kBitNot)
     return Fail(code, position, "Internal error: unknown unary operator.");

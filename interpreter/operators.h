@@ -3,6 +3,7 @@
 // is a compile error).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "interpreter/value.h"
@@ -24,6 +25,14 @@ bool ApplyBinary(const code::CCode& code, int position, int op, const RValue& ri
 // Integer conversions of the operators: rounding to 64 bits, and the
 // truncated 32-bit quotient of div and mod.
 inline int64_t ToInt64(double value) { return RoundHalfEven(value); }
-int32_t TruncatedQuotient(double left, double right);
+// Outside the 32-bit range the result is left open; it saturates here
+// rather than invoke undefined behaviour. NaN gives 0.
+inline int32_t TruncatedQuotient(double left, double right) {
+  const double quotient = std::trunc(left / right);
+  if (!(quotient == quotient)) return 0;
+  if (quotient <= -2147483648.0) return INT32_MIN;
+  if (quotient >= 2147483647.0) return INT32_MAX;
+  return int32_t(quotient);
+}
 
 }  // namespace vendrel::interp

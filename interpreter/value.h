@@ -38,6 +38,11 @@ struct RValue {
 // every integer argument of the language is rounded. Values outside the
 // 64-bit range saturate and NaN gives 0.
 inline int64_t RoundHalfEven(double value) {
+  // Below 2^51 in magnitude, adding and removing 1.5 * 2^52 rounds to an
+  // integer with ties to even in the default rounding mode, without a call.
+  constexpr double kMagic = 6755399441055744.0;
+  if (std::fabs(value) < 2251799813685248.0)
+    return static_cast<int64_t>((value + kMagic) - kMagic);
   if (std::isnan(value)) return 0;
   if (value >= 9.2233720368547758e18) return INT64_MAX;
   if (value <= -9.2233720368547758e18) return INT64_MIN;

@@ -156,9 +156,9 @@ void ReadVariables(CVariableList& list, runner::CStream& stream) {
   }
 }
 
-CVariableList& GlobalVariables() {
-  static CVariableList globals;
-  return globals;
-}
+namespace detail {
+// Constant-initialised, so usable from any static initialiser.
+constinit CVariableList g_global_variables;
+}  // namespace detail
 
 }  // namespace vendrel::interp

@@ -100,7 +100,11 @@ void CopyVariables(CVariableList& list, const CVariableList& source);
 void WriteVariables(const CVariableList& list, runner::CStream& stream);
 void ReadVariables(CVariableList& list, runner::CStream& stream);
 
+namespace detail {
+extern CVariableList g_global_variables;
+}
+
 // The game's global variables (owner global), alive for the whole run.
-CVariableList& GlobalVariables();
+inline CVariableList& GlobalVariables() { return detail::g_global_variables; }
 
 }  // namespace vendrel::interp

@@ -221,6 +221,29 @@ TEST_F(ExecutorTest, ScriptsGetArgumentsAndGiveResults) {
   EXPECT_TRUE(testing::Run("argument5 = 5; return peek5(1)").IsReal(0));
 }
 
+TEST_F(ExecutorTest, ScriptsThatReturnNothingGiveZeroInExpressions) {
+  testing::AddScript("nothing", "");
+  testing::AddScript("once", "if global.done == 0 { global.done = 1; return 1 }");
+  CompileAll();
+  const ResultCase cases[] = {
+      // Argument arrays and condition temporaries are fresh each time.
+      {"test_sum(7, 1); return test_sum(nothing(), 1)", 1},
+      {"global.done = 0; n = 0; while (once() && n < 5) n += 1; return n", 1},
+      {"global.done = 0; n = 0; while (once()) { n += 1; if n > 5 break } return n", 1},
+      {"x = 4; x = nothing(); return x", 0},
+      {"x = 4; return 1 + nothing()", 1},
+      // return evaluates straight into the result slot.
+      {"x = 5; return nothing()", 5},
+      // A call statement leaves the slot as the script left it.
+      {"x = 6; nothing()", 6},
+  };
+  for (const ResultCase& c : cases) {
+    testing::Outcome outcome = testing::Run(c.source);
+    ASSERT_TRUE(outcome.ran) << c.source << "\n" << outcome.error;
+    EXPECT_TRUE(outcome.IsReal(c.expected)) << c.source << " gave " << outcome.value.real;
+  }
+}
+
 TEST_F(ExecutorTest, ScriptErrorsNameEveryScriptLevel) {
   testing::AddScript("inner", "x = 1\ry = missing");
   testing::AddScript("outer", "return inner()");
