@@ -62,6 +62,13 @@ bool StackExhausted() {
 
 const char kStackMessage[] = "Stack overflow: too many nested script calls.";
 
+// Exchanges two values; reals (whose strings are empty) swap no strings.
+inline void SwapValues(RValue& a, RValue& b) {
+  std::swap(a.kind, b.kind);
+  std::swap(a.real, b.real);
+  if (!a.str.empty() || !b.str.empty()) a.str.swap(b.str);
+}
+
 // Copies [source] into [destination] without touching the string of a real.
 inline void Assign(RValue& destination, const RValue& source) {
   if (source.IsReal()) {
@@ -229,11 +236,20 @@ struct Target {
   int index = 0;
 };
 
+inline const RValue* DirectOperand(const ExecContext& context, const RToken& node);
+
 int EvaluateIndex(ExecContext& context, const RToken& child, int64_t& out) {
-  RValue value;
-  if (Evaluate(context, child, value) != kStatusNormal) return kStatusError;
-  if (!value.IsReal()) return Fail(context, child.position, "Wrong type of array index");
-  out = RoundHalfEven(value.real);
+  const RValue* direct = DirectOperand(context, child);
+  double index = 0.0;
+  if (direct != nullptr && direct->IsReal()) {
+    index = direct->real;
+  } else {
+    RValue value;
+    if (Evaluate(context, child, value) != kStatusNormal) return kStatusError;
+    if (!value.IsReal()) return Fail(context, child.position, "Wrong type of array index");
+    index = value.real;
+  }
+  out = RoundHalfEven(index);
   if (out < 0) return Fail(context, child.position, "Negative array index");
   if (out >= kArrayLimit) return Fail(context, child.position, "Array index >= 32000");
   return kStatusNormal;
@@ -944,16 +960,27 @@ bool CallScript(int script_index, CInstance* self, CInstance* other, RValue& des
   if (machine.saved_arguments.size() < saved_base + size_t(saved_count))
     machine.saved_arguments.resize(saved_base + size_t(saved_count) + 64);
   for (int i = 0; i < saved_count; ++i)
-    std::swap(machine.saved_arguments[saved_base + size_t(i)], slots[i]);
+    SwapValues(machine.saved_arguments[saved_base + size_t(i)], slots[i]);
   machine.saved_top = saved_base + size_t(saved_count);
   // The argument array is scratch: its values move into the slots.
-  for (int i = 0; i < argc; ++i) std::swap(slots[i], args[i]);
+  for (int i = 0; i < argc; ++i) SwapValues(slots[i], args[i]);
   for (int i = argc; i < saved_count; ++i) slots[i].SetReal(0.0);
   SetArgumentSlotsInUse(argc);
 
-  ++machine.script_depth;
-  const bool ok = code::EvaluateCode(self, other, *script->code, destination);
-  --machine.script_depth;
+  // EvaluateCode, without its layers: scripts are programs.
+  code::CCode& script_code = *script->code;
+  code::Errors().pending = false;
+  bool ok = false;
+  if (!script_code.compiled) {
+    code::ReportError(script_code, 0, "Internal Error: Executing non-compiled code.");
+  } else if (self == nullptr || other == nullptr) {
+    code::ReportError(script_code, 0, "Internal Error: Executing code for nil instance.");
+  } else {
+    ++machine.script_depth;
+    ok = RunCompiledCode(self, other, script_code, destination);
+    --machine.script_depth;
+  }
+  if (!ok) destination.SetString("ERROR");
   if (!ok && machine.script_depth < kMaxScriptPrefixes) {
     code::ErrorState& errors = code::Errors();
     errors.text = "In script " + resources::Resources().scripts.Name(script_index) + ":\r" +
@@ -964,7 +991,7 @@ bool CallScript(int script_index, CInstance* self, CInstance* other, RValue& des
   // back to real 0.
   const int used = ArgumentSlotsInUse();
   for (int i = 0; i < saved_count; ++i)
-    std::swap(slots[i], machine.saved_arguments[saved_base + size_t(i)]);
+    SwapValues(slots[i], machine.saved_arguments[saved_base + size_t(i)]);
   for (int i = saved_count; i < used; ++i) slots[i].SetReal(0.0);
   SetArgumentSlotsInUse(saved_count);
   machine.saved_top = saved_base;
