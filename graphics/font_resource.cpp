@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "graphics/font_system.h"
@@ -42,6 +43,53 @@ bool VisibleBox(const runner::CBitmap32& frame, Box& box) {
   return any;
 }
 
+// The ink boxes of the fonts' glyph textures, by texture id, with the
+// bitmap they were computed from.
+struct InkEntry {
+  const uint8_t* bitmap = nullptr;
+  int32_t width = 0, height = 0;
+  std::array<GlyphInk, 256> ink{};
+};
+
+std::unordered_map<int, InkEntry>& InkCache() {
+  static std::unordered_map<int, InkEntry> cache;
+  return cache;
+}
+
+void FreeFontTexture(resources::CFont& font) {
+  if (font.texture < 0) return;
+  InkCache().erase(font.texture);
+  FreeTexture(font.texture);
+  font.texture = -1;
+}
+
+void ComputeInk(const resources::CFont& font, std::array<GlyphInk, 256>& ink) {
+  ink.fill(GlyphInk());
+  if (font.sprite >= 0 || font.bitmap_width <= 0 || font.bitmap_height <= 0 ||
+      font.glyph_bitmap.size() < size_t(font.bitmap_width) * size_t(font.bitmap_height))
+    return;
+  for (int code = std::max(0, font.first); code <= std::min(255, font.last); ++code) {
+    const size_t c = size_t(code);
+    // The cell, cut to the bitmap.
+    int32_t x0 = std::max(0, font.glyph_x[c]), y0 = std::max(0, font.glyph_y[c]);
+    int32_t x1 = std::min(font.bitmap_width, font.glyph_x[c] + font.cell_width[c]);
+    int32_t y1 = std::min(font.bitmap_height, font.glyph_y[c] + font.cell_height[c]);
+    int32_t left = x1, right = x0 - 1, top = y1, bottom = y0 - 1;
+    for (int32_t y = y0; y < y1; ++y) {
+      const uint8_t* row = font.glyph_bitmap.data() + size_t(y) * size_t(font.bitmap_width);
+      for (int32_t x = x0; x < x1; ++x) {
+        if (row[x] == 0) continue;
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    }
+    if (right < left) continue;
+    ink[c] = {left - font.glyph_x[c], top - font.glyph_y[c], right - left + 1, bottom - top + 1};
+  }
+}
+
 std::unique_ptr<resources::CFont> NewSystemFont(const std::string& name, int32_t size,
                                                 bool bold, bool italic, int32_t first,
                                                 int32_t last) {
@@ -77,13 +125,12 @@ bool ReplaceFont(int index, std::unique_ptr<resources::CFont> font) {
 }  // namespace
 
 void ClearFont(resources::CFont& font) {
-  if (font.texture >= 0) FreeTexture(font.texture);
+  FreeFontTexture(font);
   font = resources::CFont();
 }
 
 void MakeFontTexture(resources::CFont& font) {
-  if (font.texture >= 0) FreeTexture(font.texture);
-  font.texture = -1;
+  FreeFontTexture(font);
   if (font.sprite >= 0 || font.font_name.empty()) return;
   if (font.bitmap_width <= 0 || font.bitmap_height <= 0 ||
       font.glyph_bitmap.size() < size_t(font.bitmap_width) * size_t(font.bitmap_height))
@@ -119,6 +166,20 @@ void CreateFontFromSprite(resources::CFont& font, const resources::CSprite* spri
     font.advance[c] = box.right + separation - box.left;
     font.offset[c] = -box.left;
   }
+}
+
+const std::array<GlyphInk, 256>& FontGlyphInk(const resources::CFont& font) {
+  static const std::array<GlyphInk, 256> kNoInk{};
+  if (font.texture < 0) return kNoInk;
+  InkEntry& entry = InkCache()[font.texture];
+  if (entry.bitmap != font.glyph_bitmap.data() || entry.width != font.bitmap_width ||
+      entry.height != font.bitmap_height) {
+    ComputeInk(font, entry.ink);
+    entry.bitmap = font.glyph_bitmap.data();
+    entry.width = font.bitmap_width;
+    entry.height = font.bitmap_height;
+  }
+  return entry.ink;
 }
 
 bool FontHolds(const resources::CFont& font, int code) {

@@ -6,6 +6,7 @@
 // sprite font has neither: its characters are the frames of its sprite.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,6 +38,19 @@ void CreateFontFromSystem(resources::CFont& font, const std::string& name, int32
 void CreateFontFromSprite(resources::CFont& font, const resources::CSprite* sprite,
                           int32_t sprite_index, int32_t first, bool proportional,
                           int32_t separation);
+
+// The part of each character's cell that carries ink (coverage above 0),
+// relative to the cell's top-left corner; an empty box (width 0) for a
+// character without ink. Only the glyph bitmap is looked at; a font
+// without a glyph texture (a sprite font among them) has no ink boxes.
+struct GlyphInk {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+};
+// Computed once per glyph texture and kept until the texture is freed.
+const std::array<GlyphInk, 256>& FontGlyphInk(const resources::CFont& font);
 
 // Metrics. The codes a font holds are first..last within 0..255.
 bool FontHolds(const resources::CFont& font, int code);

@@ -1,6 +1,7 @@
 #include "graphics/text.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -79,6 +80,18 @@ void WrapPiece(const resources::CFont& font, std::string_view piece, int64_t wid
 }
 
 double Round(double value) { return std::nearbyint(value); }
+
+// Whether a pixel of alpha 0 leaves the render target as it was: it is
+// discarded by the alpha test of 3D hidden-surface removal, or the blend
+// factors weigh the source by its alpha (or by nothing) and keep the
+// destination whole.
+bool TransparentPixelsLeaveTargetUnchanged() {
+  const RenderSettings& r = Settings();
+  if (r.mode_3d && r.hidden_surface_removal) return true;
+  const bool source = r.blend_source == 1 || r.blend_source == 5 || r.blend_source == 11;
+  const bool dest = r.blend_destination == 2 || r.blend_destination == 6;
+  return source && dest;
+}
 
 }  // namespace
 
@@ -288,8 +301,27 @@ void DrawGlyphs(resources::CFont& font, const std::vector<PlacedGlyph>& glyphs,
 
   if (font.texture < 0) MakeFontTexture(font);
   if (font.texture < 0) return;
+  // Where the transparent part of a cell cannot change the target, only
+  // the part with ink is drawn: the same pixels for far less fill.
+  const bool trim = TransparentPixelsLeaveTargetUnchanged();
+  const std::array<GlyphInk, 256>& ink = FontGlyphInk(font);
+  const double cos_a = std::cos(angle), sin_a = std::sin(angle);
   for (const PlacedGlyph& g : glyphs) {
     const size_t c = g.code;
+    const bool uniform =
+        g.colors[0] == g.colors[1] && g.colors[0] == g.colors[2] && g.colors[0] == g.colors[3];
+    if (trim && uniform) {
+      const GlyphInk& box = ink[c];
+      if (box.width <= 0) continue;
+      // The ink box's corner, moved along the turned axes of the cell.
+      const double dx = box.left * x_scale, dy = box.top * y_scale;
+      const double x = g.x + dx * cos_a + dy * sin_a;
+      const double y = g.y - dx * sin_a + dy * cos_a;
+      DrawTexturePart(font.texture, g.colors[0], font.glyph_x[c] + box.left,
+                      font.glyph_y[c] + box.top, box.width, box.height, x, y, x_scale, y_scale,
+                      angle, style.alpha);
+      continue;
+    }
     DrawTextureGeneral(font.texture, g.colors[0], g.colors[1], font.glyph_x[c], font.glyph_y[c],
                        font.cell_width[c], font.cell_height[c], g.x, g.y, x_scale, y_scale,
                        angle, g.colors[2], g.colors[3], style.alpha);

@@ -37,6 +37,7 @@ class TextDrawTest : public testing::RecordingDeviceTest {
     device_->ClearRecord();
   }
   void TearDown() override {
+    SetBlendMode(0);
     ResetTextState();
     resources::Resources().Clear();
     RecordingDeviceTest::TearDown();
@@ -133,6 +134,67 @@ TEST_F(TextDrawTest, TransformedTextTurnsEachQuadAroundItsCorner) {
   EXPECT_NEAR(t[3].y, y + 0.5, 1e-4);
   // The pen moves 2 * 8 up for the a.
   EXPECT_NEAR(device_->draws[1].vertices[0].y, 60 - 16 + 0.5, 1e-4);
+}
+
+// A test font whose "a" has ink only in the 2 by 3 block at (1, 4) of its
+// cell and whose "b" has none.
+std::unique_ptr<resources::CFont> SparseFont() {
+  auto font = std::make_unique<resources::CFont>(testing::MakeTestFont());
+  for (char code : {'a', 'b'}) {
+    size_t c = size_t(code);
+    for (int y = 0; y < font->cell_height[c]; ++y)
+      for (int x = 0; x < font->cell_width[c]; ++x)
+        font->glyph_bitmap[size_t((font->glyph_y[c] + y) * 256 + font->glyph_x[c] + x)] =
+            code == 'a' && x >= 1 && x < 3 && y >= 4 && y < 7 ? 200 : 0;
+  }
+  return font;
+}
+
+TEST_F(TextDrawTest, OnlyTheInkOfAGlyphIsDrawnWhereTransparencyChangesNothing) {
+  resources::Resources().fonts.Set(1, SparseFont(), "fnt_sparse");
+  MakeFontTextures();
+  const resources::CFont* sparse = resources::Resources().fonts.Get(1);
+  SetDrawFont(1);
+  device_->ClearRecord();
+  const size_t a = size_t('a');
+  const float u0 = float((sparse->glyph_x[a] + 1) / 256.0);
+  const float v0 = float((sparse->glyph_y[a] + 4) / 128.0);
+
+  // Normal blending: "b" draws nothing, "a" only its ink block.
+  DrawText(10, 20, "ba");
+  ASSERT_EQ(device_->draws.size(), 1u);
+  const std::vector<platform::DeviceVertex>& quad = device_->draws[0].vertices;
+  EXPECT_FLOAT_EQ(quad[0].x, 10 + 6 + 1 - 0.5f);
+  EXPECT_FLOAT_EQ(quad[0].y, 20 + 4 - 0.5f);
+  EXPECT_FLOAT_EQ(quad[2].x, 10 + 6 + 3 - 0.5f);
+  EXPECT_FLOAT_EQ(quad[2].y, 20 + 7 - 0.5f);
+  EXPECT_FLOAT_EQ(quad[0].u, u0);
+  EXPECT_FLOAT_EQ(quad[0].v, v0);
+  EXPECT_FLOAT_EQ(quad[2].u, float((sparse->glyph_x[a] + 3) / 256.0));
+  EXPECT_FLOAT_EQ(quad[2].v, float((sparse->glyph_y[a] + 7) / 128.0));
+
+  // Turned and scaled, the block's corner moves with the cell's axes: at
+  // 90 degrees (1, 4) scaled by (2, 3) lies 12 right and 2 up.
+  device_->ClearRecord();
+  DrawTextTransformed(10, 20, "a", -1, -1, 2, 3, 90);
+  ASSERT_EQ(device_->draws.size(), 1u);
+  EXPECT_NEAR(device_->draws[0].vertices[0].x, 10 + 12 - 0.5, 1e-4);
+  EXPECT_NEAR(device_->draws[0].vertices[0].y, 20 - 2 + 0.5, 1e-4);
+  EXPECT_NEAR(device_->draws[0].vertices[1].y, 20 - 2 - (2 * 2 - 0.5), 1e-4);
+
+  // Subtractive blending darkens the target under transparent pixels too:
+  // whole cells, blank ones included. So do gradients, whose corner
+  // colours belong to the whole cell.
+  SetBlendMode(3);
+  device_->ClearRecord();
+  DrawText(10, 20, "ba");
+  ASSERT_EQ(device_->draws.size(), 2u);
+  EXPECT_FLOAT_EQ(device_->draws[1].vertices[0].x, 10 + 6 - 0.5f);
+  EXPECT_FLOAT_EQ(device_->draws[1].vertices[2].y, 20 + 14 - 0.5f);
+  SetBlendMode(0);
+  device_->ClearRecord();
+  DrawTextColor(10, 20, "ba", -1, -1, kRed, kBlue, kBlue, kRed, 1.0);
+  EXPECT_EQ(device_->draws.size(), 2u);
 }
 
 TEST_F(TextDrawTest, NothingIsDrawnForTextOutsideTheFontOrWithoutADevice) {
