@@ -137,6 +137,9 @@ void MakeFontTexture(resources::CFont& font) {
     return;
   font.texture = TextureFromAlphaMap(font.bitmap_width, font.bitmap_height,
                                      font.glyph_bitmap.data());
+  // The id may have served another font before the texture table was
+  // emptied: its ink boxes are computed afresh.
+  if (font.texture >= 0) InkCache().erase(font.texture);
 }
 
 void CreateFontFromSystem(resources::CFont& font, const std::string& name, int32_t size,
