@@ -3,6 +3,7 @@
 #include "graphics/font_resource.h"
 #include "graphics/text.h"
 #include "interpreter/function_families.h"
+#include "library/library.h"
 #include "runtime/function_families.h"
 #include "sound/functions_sound.h"
 
@@ -17,6 +18,8 @@ void RegisterAllFunctionFamilies() {
   interp::RegisterStringFunctions();
   interp::RegisterDateFunctions();
   runtime::RegisterInstanceFunctions();
+  library::RegisterDataStructureFunctions();
+  library::RegisterFileFunctions();
   graphics::RegisterTextFunctions();
   graphics::RegisterFontFunctions();
   sound::RegisterSoundFunctions();
