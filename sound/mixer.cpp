@@ -416,7 +416,7 @@ void Mixer::RunMidiBus(Bus* bus, int frames) {
 void Mixer::PlaceSpatial(Bus* bus) {
   const Source3D& s = bus->source_;
   const Listener3D& l = listener_;
-  Vec3 offset = Scale(Sub(s.position, l.position), l.distance_factor);
+  Vec3 offset = Sub(s.position, l.position);
   double distance = Length(offset);
 
   double min_distance = std::max(s.min_distance, 1e-6);
@@ -453,6 +453,7 @@ void Mixer::PlaceSpatial(Bus* bus) {
 
   bus->doppler_ = 1;
   if (distance > 1e-9 && l.doppler_factor > 0) {
+    // Velocities in units per second; the distance factor makes them metres.
     Vec3 toward = Scale(offset, -1.0 / distance);  // source to listener
     double c = kSpeedOfSound;
     double vs = std::clamp(Dot(s.velocity, toward) * l.distance_factor * l.doppler_factor, -0.9 * c, 0.9 * c);

@@ -60,7 +60,7 @@ struct Listener3D {
   Vec3 velocity;
   Vec3 front{0, 0, 1};
   Vec3 top{0, 1, 0};
-  double distance_factor = 1;  // metres per unit
+  double distance_factor = 1;  // metres per unit (for the speed of sound)
   double rolloff_factor = 1;   // 0 none, 1 real-world (6 dB per doubled distance)
   double doppler_factor = 1;   // 0 none, 1 real-world
 };

@@ -147,6 +147,38 @@ TEST(Spatial, ListenerMovesAndTurns) {
     e.SetPosition3D(s, {0, 0, 1});
   });
   EXPECT_NEAR(moved.left, 0.25, 1e-5);
+  // Rolloff 2 falls twice as steeply; the distance factor (metres per
+  // unit) does not change the fall, which counts in units.
+  Heard steep = Hear([](SoundEngine& e, int s) {
+    Listener3D l;
+    l.rolloff_factor = 2;
+    l.distance_factor = 10;
+    e.SetListener(l);
+    e.SetPosition3D(s, {0, 0, 2});
+  });
+  EXPECT_NEAR(steep.left, 0.25, 1e-5);
+}
+
+TEST(Spatial, DistanceFactorAndDopplerFactorScaleTheShift) {
+  struct Case {
+    double distance_factor, doppler_factor;
+  };
+  const double c = 343.3;
+  for (const Case k : {Case{10, 1}, Case{1, 10}, Case{1, 0}}) {
+    SoundEngine engine(kRate);
+    Listener3D l;
+    l.distance_factor = k.distance_factor;
+    l.doppler_factor = k.doppler_factor;
+    engine.SetListener(l);
+    int s = engine.LoadFromMemory(FloatWav(Sine(kRate, 441, 0.5f)), ".wav", 2);
+    engine.SetPosition3D(s, {0, 0, 1});
+    engine.SetVelocity3D(s, {0, 0, -3.433});  // approaching
+    engine.Play(s, false);
+    std::vector<float> left = RenderFrames(engine, kRate / 2).Left();
+    double v = 3.433 * k.distance_factor * k.doppler_factor;
+    EXPECT_NEAR(ZeroCrossingFrequency(left, 0, kRate / 2), 441 * c / (c - v), 0.5)
+        << k.distance_factor << " " << k.doppler_factor;
+  }
 }
 
 TEST(Spatial, ThreeDCallsActOnThreeDSoundsOnly) {
