@@ -26,7 +26,7 @@ bool WantsOffscreen() {
 }  // namespace
 
 bool AcquireVideo(std::string* error) {
-  if (g_video_users > 0) {
+  if (g_video_users > 0 || SDL_WasInit(SDL_INIT_VIDEO) != 0) {
     ++g_video_users;
     return true;
   }
@@ -43,8 +43,10 @@ bool AcquireVideo(std::string* error) {
 }
 
 void ReleaseVideo() {
-  if (g_video_users <= 0) return;
-  if (--g_video_users == 0) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  // Once started, the video subsystem stays up until the program ends:
+  // shutting it down unloads the OpenGL driver, and drivers do not all
+  // come back cleanly (or free what they hold) when loaded a second time.
+  if (g_video_users > 0) --g_video_users;
 }
 
 std::string VideoDriverName() {
@@ -73,6 +75,11 @@ std::unique_ptr<Window> Window::Create(const WindowOptions& options, std::string
   if (!AcquireVideo(error)) return nullptr;
   std::unique_ptr<Window> window(new Window());
   window->offscreen_ = VideoDriverName() == "offscreen";
+  // Load the OpenGL library once and keep it: SDL unloads it with the last
+  // OpenGL window otherwise, and a driver unloaded and loaded again for
+  // every window leaks what it allocated.
+  static bool gl_library_loaded = false;
+  if (!gl_library_loaded && SDL_GL_LoadLibrary(nullptr) == 0) gl_library_loaded = true;
 
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
