@@ -625,6 +625,17 @@ int ExecuteAssignment(ExecContext& context, const RToken& assignment, RValue& re
   if (op == token::kAssign) {
     result.SetReal(0.0);
     if (Evaluate(context, assignment.children[1], result) != kStatusNormal) return kStatusError;
+    // Array elements of self, global or the locals: straight into the list.
+    if (variable.id >= kFirstUserId &&
+        (target.owner == kOwnerUnwritten || target.owner == kOwnerSelf ||
+         target.owner == kOwnerGlobal || target.owner == kOwnerLocal)) {
+      CVariableList& list = target.owner == kOwnerLocal    ? LocalsForWrite(context)
+                            : target.owner == kOwnerGlobal ? GlobalVariables()
+                                                           : context.self->variables;
+      Assign(ElementForWrite(list.FindOrAdd(variable.id, variable.slot_hint), target.index),
+             result);
+      return kStatusNormal;
+    }
     if (!WriteVariableHinted(context, target.owner, variable.id, target.index, result,
                              variable.slot_hint))
       return Fail(context, assignment.position, "Cannot assign to the variable");

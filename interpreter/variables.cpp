@@ -64,8 +64,7 @@ void CVariableList::RebuildIndex() {
   for (size_t i = 0; i < vars_.size(); ++i) IndexInsert(vars_[i].id, int32_t(i));
 }
 
-RVariable& CVariableList::FindOrAdd(int32_t id, int32_t& hint) {
-  if (RVariable* found = Find(id, hint)) return *found;
+RVariable& CVariableList::Add(int32_t id, int32_t& hint) {
   vars_.emplace_back().id = id;
   hint = int32_t(vars_.size()) - 1;
   if (vars_.size() > kScanLimit) {
@@ -88,7 +87,7 @@ void CVariableList::CopyFrom(const CVariableList& source) {
   index_ = source.index_;
 }
 
-RValue& ElementForWrite(RVariable& variable, int32_t index) {
+RValue& GrowElement(RVariable& variable, int32_t index) {
   if (index == 0) return variable.value;
   const size_t row = size_t(index / kArrayLimit);
   const size_t column = size_t(index % kArrayLimit);

@@ -43,7 +43,10 @@ class CVariableList {
     return Find(id, hint);
   }
   // The variable with [id], appended (scalar real 0, no array) if missing.
-  RVariable& FindOrAdd(int32_t id, int32_t& hint);
+  RVariable& FindOrAdd(int32_t id, int32_t& hint) {
+    if (RVariable* found = Find(id, hint)) return *found;
+    return Add(id, hint);
+  }
   RVariable& FindOrAdd(int32_t id) {
     int32_t hint = -1;
     return FindOrAdd(id, hint);
@@ -55,6 +58,7 @@ class CVariableList {
 
  private:
   RVariable* FindSlow(int32_t id, int32_t& hint);
+  RVariable& Add(int32_t id, int32_t& hint);
   void RebuildIndex();
   void IndexInsert(int32_t id, int32_t position);
 
@@ -76,7 +80,15 @@ inline const RValue* ElementOf(const RVariable& variable, int32_t index) {
 }
 // The element [index], created (with every missing element before it in
 // its row, as real 0) when missing.
-RValue& ElementForWrite(RVariable& variable, int32_t index);
+RValue& GrowElement(RVariable& variable, int32_t index);
+inline RValue& ElementForWrite(RVariable& variable, int32_t index) {
+  if (index == 0) return variable.value;
+  const size_t row = size_t(index / kArrayLimit);
+  const size_t column = size_t(index % kArrayLimit);
+  if (row < variable.array.size() && column < variable.array[row].size())
+    return variable.array[row][column];
+  return GrowElement(variable, index);
+}
 
 // Settings that change how variables behave; the runner copies them from
 // the game settings.
