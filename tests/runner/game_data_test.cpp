@@ -48,6 +48,9 @@ struct HandBuiltGame {
   int32_t room_order_count = 3;
 
   CStream out;
+  // Where the font's glyph table lies in the bytes: 6 KB of plain integers.
+  size_t glyph_table_begin = 0;
+  size_t glyph_table_end = 0;
 
   void Int(int32_t value) { out.WriteInteger(value); }
   void Bool(bool value) { out.WriteInteger(value ? 1 : 0); }
@@ -236,8 +239,10 @@ struct HandBuiltGame {
     Bool(false);
     Int(65);
     Int(90);
+    glyph_table_begin = out.Position();
     for (int c = 0; c < 256; ++c)
       for (int field = 0; field < 6; ++field) Int(c * 10 + field);
+    glyph_table_end = out.Position();
     Int(3);
     Int(2);
     Block({0, 64, 128, 192, 255, 7});
@@ -720,8 +725,11 @@ TEST(GameData, FailedTableKeepsWhatCameBefore) {
 }
 
 TEST(GameData, EveryTruncationIsAStreamError) {
-  std::vector<uint8_t> bytes = HandBuiltGame().Bytes();
-  for (size_t size = 0; size < bytes.size(); ++size) {
+  HandBuiltGame built;
+  std::vector<uint8_t> bytes = built.Bytes();
+  // Every cut, but only a sample inside the long run of glyph integers.
+  for (size_t size = 0; size < bytes.size();
+       size += size >= built.glyph_table_begin && size < built.glyph_table_end ? 97 : 1) {
     GameData game;
     std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + ptrdiff_t(size));
     EXPECT_THROW(Load(std::move(cut), game), StreamError) << "cut at " << size;
