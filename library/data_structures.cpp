@@ -210,12 +210,15 @@ int CompareValues(const RValue& a, const RValue& b) {
   return order < 0 ? -1 : order > 0 ? 1 : 0;
 }
 
-bool ExactlyLess(const RValue& a, const RValue& b) {
-  if (a.IsReal() != b.IsReal()) return a.IsReal();
-  if (a.IsString()) return a.str < b.str;
-  if (std::isnan(a.real)) return false;
-  if (std::isnan(b.real)) return true;
-  return a.real < b.real;
+int ExactCompare(const RValue& a, const RValue& b) {
+  if (a.IsReal() != b.IsReal()) return a.IsReal() ? -1 : 1;
+  if (a.IsString()) {
+    int order = a.str.compare(b.str);
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+  }
+  bool a_nan = std::isnan(a.real), b_nan = std::isnan(b.real);
+  if (a_nan || b_nan) return a_nan == b_nan ? 0 : a_nan ? 1 : -1;
+  return a.real < b.real ? -1 : a.real > b.real ? 1 : 0;
 }
 
 // Stack --------------------------------------------------------------------
@@ -450,68 +453,82 @@ bool CDS_Map::Read(std::string_view text) {
 //   is smaller). Otherwise, or with a NaN priority (which compares unequal
 //   to everything), the scan itself runs. The maximum is symmetric.
 
-CDS_Priority::CDS_Priority()
-    : by_value_(ByArray{&values_}), by_priority_(ByArray{&priorities_}) {}
-
 void CDS_Priority::Clear() {
   by_value_.clear();
   by_priority_.clear();
+  value_nodes_.clear();
+  priority_nodes_.clear();
   values_.clear();
   priorities_.clear();
   nan_priorities_ = 0;
 }
 
-void CDS_Priority::Insert(int64_t position) {
-  by_value_.insert(position);
-  by_priority_.insert(position);
-  const RValue& priority = priorities_[size_t(position)];
-  if (priority.IsReal() && std::isnan(priority.real)) ++nan_priorities_;
+static bool IsNanPriority(const RValue& priority) {
+  return priority.IsReal() && std::isnan(priority.real);
 }
 
-void CDS_Priority::Unindex(int64_t position) {
-  by_value_.erase(position);
-  by_priority_.erase(position);
+void CDS_Priority::Insert(int64_t position) {
   const RValue& priority = priorities_[size_t(position)];
-  if (priority.IsReal() && std::isnan(priority.real)) --nan_priorities_;
+  value_nodes_[size_t(position)] = by_value_.insert({values_[size_t(position)], position}).first;
+  priority_nodes_[size_t(position)] = by_priority_.insert({priority, position}).first;
+  if (IsNanPriority(priority)) ++nan_priorities_;
 }
 
 void CDS_Priority::Add(const RValue& value, const RValue& priority) {
   values_.push_back(value);
   priorities_.push_back(priority);
+  value_nodes_.emplace_back();
+  priority_nodes_.emplace_back();
   Insert(Size() - 1);
+}
+
+void CDS_Priority::Renumber(Index& index, std::vector<Index::iterator>& nodes, int64_t from,
+                            int64_t to) {
+  // The entry keeps its key; among equal keys its place may change, which
+  // the hint (its old neighbour) usually gets right at once.
+  Index::iterator old = nodes[size_t(from)];
+  Index::iterator hint = std::next(old);
+  Index::node_type node = index.extract(old);
+  node.value().position = to;
+  nodes[size_t(to)] = index.insert(hint, std::move(node));
 }
 
 void CDS_Priority::RemoveAt(int64_t position) {
   int64_t last = Size() - 1;
-  Unindex(position);
+  if (IsNanPriority(priorities_[size_t(position)])) --nan_priorities_;
+  by_value_.erase(value_nodes_[size_t(position)]);
+  by_priority_.erase(priority_nodes_[size_t(position)]);
   if (position != last) {
-    Unindex(last);
     values_[size_t(position)] = std::move(values_[size_t(last)]);
     priorities_[size_t(position)] = std::move(priorities_[size_t(last)]);
+    Renumber(by_value_, value_nodes_, last, position);
+    Renumber(by_priority_, priority_nodes_, last, position);
   }
   values_.pop_back();
   priorities_.pop_back();
-  if (position != last) Insert(position);
+  value_nodes_.pop_back();
+  priority_nodes_.pop_back();
 }
 
 int64_t CDS_Priority::FindValuePosition(const RValue& value) const {
   // Step back to the first exact value of the run that compares equal.
-  auto it = by_value_.lower_bound(ByArray::Probe{&value, std::numeric_limits<int64_t>::min()});
+  auto it = by_value_.lower_bound(Probe{&value, std::numeric_limits<int64_t>::min()});
   while (it != by_value_.begin()) {
     auto previous = std::prev(it);
-    if (CompareValues(values_[size_t(*previous)], value) != 0) break;
+    if (CompareValues(previous->key, value) != 0) break;
     // Jump to the first entry of that exact value.
-    it = by_value_.lower_bound(
-        ByArray::Probe{&values_[size_t(*previous)], std::numeric_limits<int64_t>::min()});
+    it = by_value_.lower_bound(Probe{&previous->key, std::numeric_limits<int64_t>::min()});
   }
   int64_t best = -1;
   while (it != by_value_.end()) {
-    const RValue& found = values_[size_t(*it)];
-    if (CompareValues(found, value) != 0) break;
-    if (best < 0 || *it < best) best = *it;
+    if (CompareValues(it->key, value) != 0) break;
+    if (best < 0 || it->position < best) best = it->position;
     // Skip the later entries of the same exact value: their positions are
     // larger.
-    it = by_value_.upper_bound(ByArray::Probe{&found, std::numeric_limits<int64_t>::max()});
+    auto next = std::next(it);
+    if (next != by_value_.end() && ExactCompare(next->key, it->key) == 0)
+      next = by_value_.upper_bound(Probe{&it->key, std::numeric_limits<int64_t>::max()});
+    it = next;
   }
   return best;
 }
@@ -528,33 +545,37 @@ int64_t CDS_Priority::ScanForExtreme(int wanted_sign) const {
 int64_t CDS_Priority::MinPosition() const {
   if (values_.empty()) return -1;
   if (nan_priorities_ > 0) return ScanForExtreme(-1);
-  int64_t first = *by_priority_.begin();
-  const RValue& minimum = priorities_[size_t(first)];
-  auto next = by_priority_.upper_bound(
-      ByArray::Probe{&minimum, std::numeric_limits<int64_t>::max()});
-  if (next != by_priority_.end() && CompareValues(priorities_[size_t(*next)], minimum) == 0)
+  auto first = by_priority_.begin();
+  // The first entry of another exact value: usually the very next one.
+  auto next = std::next(first);
+  if (next != by_priority_.end() && ExactCompare(next->key, first->key) == 0)
+    next = by_priority_.upper_bound(Probe{&first->key, std::numeric_limits<int64_t>::max()});
+  if (next != by_priority_.end() && CompareValues(next->key, first->key) == 0)
     return ScanForExtreme(-1);
-  return first;
+  return first->position;
 }
 
 int64_t CDS_Priority::MaxPosition() const {
   if (values_.empty()) return -1;
   if (nan_priorities_ > 0) return ScanForExtreme(1);
-  const RValue& maximum = priorities_[size_t(*by_priority_.rbegin())];
-  auto first = by_priority_.lower_bound(
-      ByArray::Probe{&maximum, std::numeric_limits<int64_t>::min()});
-  if (first != by_priority_.begin() &&
-      CompareValues(priorities_[size_t(*std::prev(first))], maximum) == 0)
+  auto last = std::prev(by_priority_.end());
+  // The earliest entry holding exactly the maximum.
+  auto first = last;
+  if (first != by_priority_.begin() && ExactCompare(std::prev(first)->key, last->key) == 0)
+    first = by_priority_.lower_bound(Probe{&last->key, std::numeric_limits<int64_t>::min()});
+  if (first != by_priority_.begin() && CompareValues(std::prev(first)->key, last->key) == 0)
     return ScanForExtreme(1);
-  return *first;
+  return first->position;
 }
 
 void CDS_Priority::ChangePriority(const RValue& value, const RValue& priority) {
   int64_t position = FindValuePosition(value);
   if (position < 0) return;
-  Unindex(position);
+  if (IsNanPriority(priorities_[size_t(position)])) --nan_priorities_;
+  by_priority_.erase(priority_nodes_[size_t(position)]);
   priorities_[size_t(position)] = priority;
-  Insert(position);
+  priority_nodes_[size_t(position)] = by_priority_.insert({priority, position}).first;
+  if (IsNanPriority(priority)) ++nan_priorities_;
 }
 
 RValue CDS_Priority::FindPriority(const RValue& value) const {
@@ -615,6 +636,8 @@ bool CDS_Priority::Read(std::string_view text) {
   Clear();
   values_ = std::move(values);
   priorities_ = std::move(priorities);
+  value_nodes_.resize(values_.size());
+  priority_nodes_.resize(values_.size());
   for (int64_t i = 0; i < Size(); ++i) Insert(i);
   return true;
 }

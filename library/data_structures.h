@@ -36,9 +36,9 @@ void SetDataStructurePrecision(double precision);
 // case-sensitively; a real is smaller than any string.
 int CompareValues(const RValue& a, const RValue& b);
 
-// A strict total order that ignores the precision: reals by value (NaN last),
-// then strings by bytes. Only used to index values.
-bool ExactlyLess(const RValue& a, const RValue& b);
+// A total order that ignores the precision: reals by value (NaN last), then
+// strings by bytes; -1, 0 or 1. Only used to index values.
+int ExactCompare(const RValue& a, const RValue& b);
 
 class CDS_Stack {
  public:
@@ -133,10 +133,6 @@ class CDS_Map {
 
 class CDS_Priority {
  public:
-  CDS_Priority();
-  CDS_Priority(const CDS_Priority&) = delete;
-  CDS_Priority& operator=(const CDS_Priority&) = delete;
-
   void Clear();
   int64_t Size() const { return int64_t(values_.size()); }
   void Add(const RValue& value, const RValue& priority);
@@ -152,35 +148,40 @@ class CDS_Priority {
   bool Read(std::string_view text);
 
  private:
-  // Orders positions by the exact order of one of the two arrays, then by
-  // position, so the earliest of equal values comes first.
-  struct ByArray {
+  // An index entry: a copy of a value or priority and its array position,
+  // ordered by the exact order of the value, then by position, so the
+  // earliest of equal values comes first. Keeping the key in the node keeps
+  // every comparison inside the tree.
+  struct Entry {
+    RValue key;
+    int64_t position;
+  };
+  struct Probe {
+    const RValue* key;
+    int64_t position;
+  };
+  struct EntryLess {
     using is_transparent = void;
-    const std::vector<RValue>* array;
-    struct Probe {
-      const RValue* value;
-      int64_t position;
-    };
-    bool Less(const RValue& a, int64_t pa, const RValue& b, int64_t pb) const {
-      if (ExactlyLess(a, b)) return true;
-      if (ExactlyLess(b, a)) return false;
-      return pa < pb;
+    static bool Less(const RValue& a, int64_t pa, const RValue& b, int64_t pb) {
+      int order = ExactCompare(a, b);
+      return order != 0 ? order < 0 : pa < pb;
     }
-    bool operator()(int64_t a, int64_t b) const {
-      return Less((*array)[size_t(a)], a, (*array)[size_t(b)], b);
+    bool operator()(const Entry& a, const Entry& b) const {
+      return Less(a.key, a.position, b.key, b.position);
     }
-    bool operator()(const Probe& a, int64_t b) const {
-      return Less(*a.value, a.position, (*array)[size_t(b)], b);
+    bool operator()(const Probe& a, const Entry& b) const {
+      return Less(*a.key, a.position, b.key, b.position);
     }
-    bool operator()(int64_t a, const Probe& b) const {
-      return Less((*array)[size_t(a)], a, *b.value, b.position);
+    bool operator()(const Entry& a, const Probe& b) const {
+      return Less(a.key, a.position, *b.key, b.position);
     }
   };
-  using Index = std::set<int64_t, ByArray>;
+  using Index = std::set<Entry, EntryLess>;
 
   void Insert(int64_t position);
-  void Unindex(int64_t position);
   void RemoveAt(int64_t position);
+  // Gives the index entries of [from] the array position [to].
+  void Renumber(Index& index, std::vector<Index::iterator>& nodes, int64_t from, int64_t to);
   // The position the specified linear scans choose, or -1.
   int64_t FindValuePosition(const RValue& value) const;
   int64_t MinPosition() const;
@@ -191,6 +192,9 @@ class CDS_Priority {
   std::vector<RValue> priorities_;
   Index by_value_;
   Index by_priority_;
+  // The index entries of each position, for removal without a search.
+  std::vector<Index::iterator> value_nodes_;
+  std::vector<Index::iterator> priority_nodes_;
   int64_t nan_priorities_ = 0;  // a NaN priority defeats the indexed answers
 };
 
