@@ -457,7 +457,7 @@ TEST_F(FileFunctions, ExecuteShellOpensWhatExists) {
   fs::permissions(directory_ / "run", fs::perms::owner_all);
   Quiet("execute_shell", {S("run"), S("marker")});
   // Started without waiting: give it a moment to finish.
-  for (int i = 0; i < 200 && !fs::exists(directory_ / "marker"); ++i) ::usleep(10000);
+  for (int i = 0; i < 1000 && !fs::exists(directory_ / "marker"); ++i) ::usleep(10000);
   EXPECT_TRUE(fs::exists(directory_ / "marker"));
 }
 
