@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "graphics/bmp.h"
 #include "graphics/matrix.h"
 #include "graphics/surface.h"
 #include "graphics/texture.h"
@@ -401,6 +402,12 @@ runner::CBitmap32 Capture(int x, int y, int width, int height) {
   bitmap.height = height;
   bitmap.pixels = std::move(pixels);
   return bitmap;
+}
+
+bool SaveScreen(const std::string& path, int x, int y, int width, int height) {
+  runner::CBitmap32 bitmap = Capture(x, y, width, height);
+  if (bitmap.Empty()) return false;
+  return WriteBmpFile(path, bitmap);
 }
 
 const RenderSettings& Settings() { return State().settings; }

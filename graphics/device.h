@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/graphics_device.h"
 #include "runner/stream.h"
@@ -127,6 +128,10 @@ TransitionStep TransitionFractions(int kind, int step);
 // A copy of the rectangle of the back buffer, cut at the region's edges;
 // an empty bitmap when nothing is left or there is no device.
 runner::CBitmap32 Capture(int x, int y, int width, int height);
+
+// Writes the rectangle of the back buffer (cut at the region's edges) as a
+// bitmap file; false when nothing is left or writing fails.
+bool SaveScreen(const std::string& path, int x, int y, int width, int height);
 
 // Render-state setters.
 const RenderSettings& Settings();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -497,6 +498,26 @@ int32_t ScreenPixel(int x, int y) {
   runner::CBitmap32 pixel = Capture(x, y, 1, 1);
   if (pixel.Empty()) return 0;
   return GameColor(pixel.pixels[0]);
+}
+
+namespace {
+RoomToRegionMapping& Mapping() {
+  static RoomToRegionMapping mapping;
+  return mapping;
+}
+}  // namespace
+
+void SetRoomToRegionMapping(RoomToRegionMapping mapping) { Mapping() = std::move(mapping); }
+
+int32_t DrawGetPixel(double x, double y) {
+  int rx = 0, ry = 0;
+  if (Mapping()) {
+    Mapping()(x, y, rx, ry);
+  } else {
+    rx = int(std::clamp(RoundInt(x), int64_t(INT32_MIN), int64_t(INT32_MAX)));
+    ry = int(std::clamp(RoundInt(y), int64_t(INT32_MIN), int64_t(INT32_MAX)));
+  }
+  return ScreenPixel(rx, ry);
 }
 
 }  // namespace vendrel::graphics

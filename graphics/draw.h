@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace vendrel::graphics {
 
@@ -111,5 +112,16 @@ void DrawTextureTiled(int texture, bool repeat_x, bool repeat_y, double x_origin
 // The back-buffer pixel at region point (x, y) as a game colour; 0 outside
 // the region or without a device.
 int32_t ScreenPixel(int x, int y);
+
+// How draw_getpixel turns a room point into a region point. Room drawing
+// installs the mapping through the view being drawn; without one the
+// point is rounded.
+using RoomToRegionMapping = std::function<void(double x, double y, int& rx, int& ry)>;
+void SetRoomToRegionMapping(RoomToRegionMapping mapping);
+// draw_getpixel: the pixel under room point (x, y) as a game colour.
+int32_t DrawGetPixel(double x, double y);
+
+// Registers the draw_* built-in functions (runner/builtin_families.cpp).
+void RegisterDrawFunctions();
 
 }  // namespace vendrel::graphics

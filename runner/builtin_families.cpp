@@ -1,6 +1,8 @@
 #include "runner/builtin_families.h"
 
+#include "graphics/draw.h"
 #include "graphics/font_resource.h"
+#include "graphics/surface.h"
 #include "graphics/text.h"
 #include "interpreter/function_families.h"
 #include "library/library.h"
@@ -22,6 +24,8 @@ void RegisterAllFunctionFamilies() {
   library::RegisterFileFunctions();
   graphics::RegisterTextFunctions();
   graphics::RegisterFontFunctions();
+  graphics::RegisterDrawFunctions();
+  graphics::RegisterSurfaceFunctions();
   sound::RegisterSoundFunctions();
 }
 
