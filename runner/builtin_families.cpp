@@ -20,6 +20,10 @@ void RegisterAllFunctionFamilies() {
   interp::RegisterStringFunctions();
   interp::RegisterDateFunctions();
   runtime::RegisterInstanceFunctions();
+  runtime::RegisterMotionFunctions();
+  runtime::RegisterPathFunctions();
+  runtime::RegisterCollisionFunctions();
+  runtime::RegisterInputFunctions();
   library::RegisterDataStructureFunctions();
   library::RegisterFileFunctions();
   graphics::RegisterTextFunctions();

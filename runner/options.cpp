@@ -28,7 +28,9 @@ const char* UsageText() {
          "  --no-wait               do not wait between frames (virtual clock)\n"
          "  --seed N                fix the seed of the random numbers\n"
          "  --screenshot N:FILE.png save frame N as a PNG file (may be repeated)\n"
-         "  --audio-out FILE.wav    write the mixed sound to a file instead of playing it\n";
+         "  --audio-out FILE.wav    write the mixed sound to a file instead of playing it\n"
+         "  --input FILE            play scripted input, one \"STEP EVENT ...\" per line, e.g.\n"
+         "                          \"3 key_down vk_left\" (format: runtime/README.md)\n";
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -85,6 +87,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (argument == "--audio-out") {
       if (!value_of(argument, value)) return result;
       options.audio_out = value;
+    } else if (argument == "--input") {
+      if (!value_of(argument, value)) return result;
+      options.input = value;
     } else if (argument.size() > 1 && argument[0] == '-') {
       result.error = "unknown option " + argument;
       return result;

@@ -23,6 +23,7 @@ struct RunOptions {
   std::optional<uint32_t> seed;
   std::vector<Screenshot> screenshots;
   std::string audio_out;       // write the mixed sound here instead of playing it
+  std::string input;           // scripted keyboard, mouse and joystick input (runtime/input_script.h)
   std::string game;            // empty: the container is in vrun's own file
   // parameter_string(0) is the game file, then what followed it.
   std::vector<std::string> game_parameters;

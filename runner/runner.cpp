@@ -23,9 +23,11 @@
 #include "runner/stream.h"
 #include "runner/temp_dir.h"
 #include "runtime/builtin_variables.h"
+#include "runtime/collision.h"
 #include "runtime/game_loop.h"
 #include "runtime/game_state.h"
 #include "runtime/hooks.h"
+#include "runtime/input.h"
 
 namespace vendrel::runner {
 
@@ -198,6 +200,12 @@ int RunGame(const RunOptions& options) {
 
   RegisterAllFunctionFamilies();
   runtime::RegisterBuiltinVariables();
+  std::string input_error;
+  if (!runtime::InstallInput(effective.input, &input_error)) {
+    ShowStartupMessage(input_error);
+    return kExitStartupFailed;
+  }
+  runtime::InstallCollisionHooks();
   if (effective.seed) interp::SeedRandom(*effective.seed);
   ExtractedFiles extracted;
   CStream game_data;

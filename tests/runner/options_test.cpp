@@ -23,6 +23,15 @@ TEST(CommandLine, OptionsBeforeGameAndParametersAfter) {
   EXPECT_EQ(o.game_parameters, (std::vector<std::string>{"game", "--frames", "x"}));
 }
 
+TEST(CommandLine, InputScriptFile) {
+  CommandLine line = ParseCommandLine({"--input", "keys.txt", "game", "--input", "x"});
+  ASSERT_EQ(line.error, "");
+  EXPECT_EQ(line.options.input, "keys.txt");
+  // After GAME the option belongs to the game.
+  EXPECT_EQ(line.options.game_parameters, (std::vector<std::string>{"game", "--input", "x"}));
+  EXPECT_EQ(ParseCommandLine({"--input"}).error, "option --input needs a value");
+}
+
 TEST(CommandLine, NoGameMeansTheOwnFile) {
   CommandLine line = ParseCommandLine({"--headless"});
   EXPECT_EQ(line.error, "");
