@@ -10,6 +10,7 @@
 #include "graphics/texture.h"
 #include "platform/gl_device.h"
 #include "platform/message_box.h"
+#include "platform/screenshot.h"
 #include "platform/window.h"
 
 namespace vendrel::graphics {
@@ -408,6 +409,16 @@ bool SaveScreen(const std::string& path, int x, int y, int width, int height) {
   runner::CBitmap32 bitmap = Capture(x, y, width, height);
   if (bitmap.Empty()) return false;
   return WriteBmpFile(path, bitmap);
+}
+
+bool SaveScreenshot(const std::string& path, std::string* error) {
+  DeviceState& s = State();
+  if (!s.device) {
+    if (error) *error = "no drawing device";
+    return false;
+  }
+  runner::CBitmap32 bitmap = Capture(0, 0, s.width, s.height);
+  return platform::WriteScreenshotPng(path, bitmap.width, bitmap.height, bitmap.pixels, error);
 }
 
 const RenderSettings& Settings() { return State().settings; }

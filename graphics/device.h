@@ -133,6 +133,10 @@ runner::CBitmap32 Capture(int x, int y, int width, int height);
 // bitmap file; false when nothing is left or writing fails.
 bool SaveScreen(const std::string& path, int x, int y, int width, int height);
 
+// Writes the whole region of the back buffer as a PNG file (screenshots of
+// headless runs). False, with the reason in [error], on failure.
+bool SaveScreenshot(const std::string& path, std::string* error);
+
 // Render-state setters.
 const RenderSettings& Settings();
 void SetTextureInterpolation(bool on);

@@ -2,6 +2,9 @@
 // pixel by pixel.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <numbers>
 #include <set>
 #include <utility>
@@ -11,6 +14,7 @@
 #include "graphics/draw.h"
 #include "graphics/surface.h"
 #include "graphics/texture.h"
+#include "platform/png.h"
 #include "tests/graphics/headless_gl.h"
 
 namespace vendrel::graphics {
@@ -280,6 +284,32 @@ TEST_F(RenderTest, SurfaceCopiesMovePixelsBetweenSurfaces) {
   EXPECT_EQ(SurfacePixel(dest, 5, 5), 0);
   CopySurface(dest, 6, 6, source);
   EXPECT_EQ(SurfacePixel(dest, 7, 7), kRed);
+}
+
+TEST_F(RenderTest, ScreenshotsHoldTheRegionAsPng) {
+  SetDrawColor(kRed);
+  DrawRectangle(0, 0, 3, 2, false);
+  SetDrawColor(kGreen);
+  DrawPoint(47, 47);
+  std::string path = ::testing::TempDir() + "/vendrel_screenshot_test.png";
+  std::string error;
+  ASSERT_TRUE(SaveScreenshot(path, &error)) << error;
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  platform::PngPixels png;
+  ASSERT_TRUE(platform::DecodePng(file, platform::PngFormat::Rgba, png, error)) << error;
+  ASSERT_EQ(png.width, kSize);
+  ASSERT_EQ(png.height, kSize);
+  auto rgba = [&png](int x, int y) {
+    const uint8_t* p = &png.bytes[(size_t(y) * size_t(png.width) + size_t(x)) * 4];
+    return std::vector<int>{p[0], p[1], p[2], p[3]};
+  };
+  EXPECT_EQ(rgba(2, 1), (std::vector<int>{255, 0, 0, 255}));
+  EXPECT_EQ(rgba(3, 1), (std::vector<int>{0, 0, 0, 255}));
+  EXPECT_EQ(rgba(47, 47), (std::vector<int>{0, 255, 0, 255}));
+  std::remove(path.c_str());
+  EXPECT_FALSE(SaveScreenshot("/nonexistent-dir/shot.png", &error));
+  EXPECT_FALSE(error.empty());
 }
 
 }  // namespace
