@@ -10,7 +10,6 @@
 #include "code/errors.h"
 #include "interpreter/actions.h"
 #include "interpreter/builtin_variables.h"
-#include "interpreter/events.h"
 #include "interpreter/function_families.h"
 #include "resources/game_resources.h"
 #include "runner/game_data.h"
@@ -169,18 +168,12 @@ bool SetGame(CInstance*, int, const RValue& value) {
 }
 
 bool SetLives(CInstance*, int, const RValue& value) {
-  GameState& game = Game();
-  const int before = game.lives;
-  game.lives = Integer(value);
-  if (before > 0 && game.lives <= 0) interp::PerformEventAll(resources::kEventOther, 6);
+  runtime::SetLives(Integer(value));
   return true;
 }
 
 bool SetHealth(CInstance*, int, const RValue& value) {
-  GameState& game = Game();
-  const double before = game.health;
-  game.health = Real(value);
-  if (before > 0.0 && !(game.health > 0.0)) interp::PerformEventAll(resources::kEventOther, 9);
+  runtime::SetHealth(Real(value));
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "runtime/game_state.h"
 
+#include "interpreter/events.h"
+#include "resources/event.h"
 #include "runtime/hooks.h"
 
 namespace vendrel::runtime {
@@ -26,6 +28,20 @@ CRunRoom* CurrentRoom() {
 }
 
 bool RoomChangePending() { return Game().pending_room_change != kNoRoomChange; }
+
+void SetLives(int lives) {
+  GameState& game = Game();
+  const int before = game.lives;
+  game.lives = lives;
+  if (before > 0 && lives <= 0) interp::PerformEventAll(resources::kEventOther, 6);
+}
+
+void SetHealth(double health) {
+  GameState& game = Game();
+  const double before = game.health;
+  game.health = health;
+  if (before > 0.0 && !(health > 0.0)) interp::PerformEventAll(resources::kEventOther, 9);
+}
 
 void InstallInstanceAccess() {
   InstanceAccess& access = Instances();

@@ -64,6 +64,12 @@ CRunRoom* CurrentRoom();
 
 bool RoomChangePending();
 
+// Assign lives and health as game code and actions do: when the value was
+// above 0 and no longer is, every instance's "no more lives" (other event 6)
+// or "no more health" (other event 9) event runs at once.
+void SetLives(int lives);
+void SetHealth(double health);
+
 // Keyboard and mouse state that game code reads and writes through the
 // built-in variables; the input handling fills it.
 struct InputState {
