@@ -10,6 +10,8 @@
 #include "platform/message_box.h"
 #include "resources/game_resources.h"
 #include "resources/sound.h"
+#include "runner/temp_dir.h"
+#include "runtime/hooks.h"
 
 namespace vendrel::sound {
 
@@ -20,18 +22,30 @@ std::unique_ptr<SoundEngine>& EngineSlot() {
   return engine;
 }
 
-// Until the runner provides its temporary directory: the system's one.
+// A new file in the runner's temporary directory or, when the run has
+// none, in the system's.
 std::string DefaultTempFile(std::string_view suffix) {
+  std::string name = runner::MakeTempFileName(suffix);
+  if (!name.empty()) return name;
   std::error_code error;
   std::filesystem::path directory = std::filesystem::temp_directory_path(error);
   if (error) return {};
   static std::mt19937 random{std::random_device{}()};
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::string name = "a" + std::to_string(random() % 100000) + std::string(suffix);
-    std::filesystem::path path = directory / name;
+    std::filesystem::path path = directory / ("a" + std::to_string(random() % 100000) + std::string(suffix));
     if (!std::filesystem::exists(path, error)) return path.string();
   }
   return {};
+}
+
+bool PrepareSoundsHook() {
+  StartSoundSystem(platform::IsHeadless());
+  return PrepareAllSounds();
+}
+
+void ShutDownSoundHook() {
+  ShutdownSoundSystem();
+  if (Engine().FileOutputActive()) FinishOfflineOutput();
 }
 
 std::function<std::string(std::string_view)>& TempFileMaker() {
@@ -71,6 +85,11 @@ void ShutdownSoundSystem() {
     if (resources::CSound* sound = resources::Resources().sounds.Get(i)) sound->engine_index = -1;
   engine.FreeAll();
   engine.CloseDevice();
+}
+
+void InstallSoundHooks() {
+  runtime::Hooks().prepare_sounds = PrepareSoundsHook;
+  runtime::Hooks().shut_down_sound = ShutDownSoundHook;
 }
 
 bool StartOfflineOutput(const std::string& path) { return Engine().StartFileOutput(path); }

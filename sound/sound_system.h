@@ -2,10 +2,11 @@
 // run, and the operations on sound resources (preparing, discarding, the
 // sound table's add, replace and delete).
 //
-// The runner calls, in this order: StartOfflineOutput (for --audio-out,
-// before start), SetTempFileMaker, StartSoundSystem, PrepareAllSounds; then
-// RenderGameStep once per game step; ShutdownSoundSystem when the game ends
-// or restarts; FinishOfflineOutput when the program ends.
+// The runner calls StartOfflineOutput (for --audio-out) and
+// InstallSoundHooks before the game starts; the start-up then starts the
+// engine and prepares the preloaded sounds through the runtime's
+// prepare_sounds hook, the game loop calls RenderGameStep once per step,
+// and the shut_down_sound hook frees everything and completes the WAV file.
 #pragma once
 
 #include <functional>
@@ -22,6 +23,11 @@ namespace vendrel::sound {
 
 // The engine of the running game (made on first use).
 SoundEngine& Engine();
+
+// Fills the runtime's prepare_sounds hook (StartSoundSystem, no device
+// when headless, then PrepareAllSounds) and its shut_down_sound hook
+// (ShutdownSoundSystem, then FinishOfflineOutput when a file is written).
+void InstallSoundHooks();
 
 // Starts sound for a game run: empties the sample table and, unless
 // [headless] or file output was requested, opens the audio device. A device
@@ -42,9 +48,10 @@ bool FinishOfflineOutput();
 // (without an audio device; with one it only tidies up).
 void RenderGameStep(int room_speed);
 
-// How media-player sounds get a file name in the runner's temporary
-// directory: [maker] is given the suffix (the sound's file type) and gives
-// a new path, or empty when there is no temporary directory.
+// How media-player sounds get a file name: [maker] is given the suffix
+// (the sound's file type) and gives a new path, or empty when there is no
+// place for it. Null restores the default: the runner's temporary
+// directory, or the system's when the run has none.
 void SetTempFileMaker(std::function<std::string(std::string_view suffix)> maker);
 
 // ---- Sound resources ----------------------------------------------------------

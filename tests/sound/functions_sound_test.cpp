@@ -9,6 +9,7 @@
 #include "platform/message_box.h"
 #include "resources/game_resources.h"
 #include "resources/sound.h"
+#include "runtime/hooks.h"
 #include "sound/functions_sound.h"
 #include "sound/sound_system.h"
 #include "sound_test_support.h"
@@ -258,6 +259,35 @@ TEST_F(SoundFunctions, TableAddReplaceAndDelete) {
   EXPECT_FALSE(resources::Resources().sounds.Exists(2));
   EXPECT_FALSE(Engine().InUse(engine_index));
   EXPECT_FALSE(DeleteSound(2));
+}
+
+TEST_F(SoundFunctions, StartUpHooksPrepareSoundsAndShutDownCompletesTheFile) {
+  const std::string wav = dir_.File("game.wav");
+  ASSERT_TRUE(StartOfflineOutput(wav));
+  auto sound = std::make_unique<resources::CSound>();
+  sound->kind = 0;
+  sound->file_type = ".wav";
+  sound->data = FloatWav(Constant(1000, 0.5f));
+  resources::CSound* raw = sound.get();
+  resources::Resources().sounds.Add(std::move(sound), "snd");
+  auto lazy = std::make_unique<resources::CSound>(*raw);
+  lazy->preload = false;
+  resources::CSound* raw_lazy = lazy.get();
+  resources::Resources().sounds.Add(std::move(lazy), "lazy");
+
+  InstallSoundHooks();
+  ASSERT_TRUE(runtime::Hooks().prepare_sounds());
+  EXPECT_GE(raw->engine_index, 0);
+  EXPECT_EQ(raw_lazy->engine_index, -1);
+  Call("sound_play", {R(0)});
+  RenderGameStep(30);
+  RenderGameStep(30);
+  runtime::Hooks().shut_down_sound();
+  runtime::Hooks() = runtime::RuntimeHooks();
+  EXPECT_EQ(raw->engine_index, -1);
+  ASSERT_TRUE(std::filesystem::exists(wav));
+  // Header, then two steps of 1470 stereo float frames.
+  EXPECT_EQ(std::filesystem::file_size(wav), 58u + 2 * 1470 * 8);
 }
 
 TEST(SoundFunctionTable, NamesAndArgumentCounts) {
