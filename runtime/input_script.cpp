@@ -215,8 +215,7 @@ int ScriptKeyCode(std::string_view name) {
   if (name.size() == 1) {
     const char c = name[0];
     if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
-    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return c;
-    return -1;
+    return c >= 'A' && c <= 'Z' ? c : -1;
   }
   if (name.starts_with("vk_")) {
     interp::RValue value;

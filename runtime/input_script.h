@@ -12,8 +12,8 @@
 //   STEP joystick_button ID BUTTON down|up
 //   STEP joystick_pov ID DEGREES          (-1: centred)
 //
-// STEP counts the steps of the run from 1. KEY is a number, a vk_* name or
-// a single letter or digit. Blank lines and lines starting with # are
+// STEP counts the steps of the run from 1. KEY is a key code (0..255), a
+// vk_* name or a single letter. Blank lines and lines starting with # are
 // skipped. Lines need not be in step order; lines of one step apply in
 // file order.
 #pragma once
@@ -62,7 +62,7 @@ bool LoadInputScript(const std::string& file, std::vector<ScriptedInput>& events
                      std::string& error);
 
 // The key code of [name] as a script writes it: a number 0..255, a vk_*
-// name or one letter or digit; -1 when it is none of them.
+// name or one letter; -1 when it is none of them.
 int ScriptKeyCode(std::string_view name);
 
 }  // namespace vendrel::runtime
