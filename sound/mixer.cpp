@@ -91,8 +91,6 @@ bool Mixer::Apply(const MixCommand& c) {
   Bus* bus = c.bus;
   using Op = MixCommand::Op;
   switch (c.op) {
-    case Op::AddBus:
-      break;
     case Op::RemoveBus: {
       if (!retired_.TryPush(bus)) return false;
       StopVoicesOf(bus);

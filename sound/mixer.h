@@ -103,7 +103,6 @@ class Bus {
 
 struct MixCommand {
   enum class Op : uint8_t {
-    AddBus,
     RemoveBus,  // returns the bus
     Play,       // flag: loop
     Stop,

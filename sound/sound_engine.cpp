@@ -136,7 +136,8 @@ int SoundEngine::Allocate(int kind) {
   Entry& entry = entries_[index];
   entry = Entry{};
   entry.in_use = true;
-  entry.kind = kind;
+  // Unknown kind numbers play as normal sounds.
+  entry.kind = kind >= 0 && kind <= 3 ? kind : 0;
   return int(index);
 }
 
@@ -144,11 +145,8 @@ int SoundEngine::AddMixedEntry(std::unique_ptr<SoundData> data, int kind) {
   int index = Allocate(kind);
   Entry& entry = entries_[size_t(index)];
   entry.data = std::move(data);
-  entry.bus = std::make_unique<Bus>(BusKindOf(kind), entry.data.get());
-  MixCommand add;
-  add.op = MixCommand::Op::AddBus;
-  add.bus = entry.bus.get();
-  Post(add);
+  // The mixer meets the bus with its first command.
+  entry.bus = std::make_unique<Bus>(BusKindOf(entry.kind), entry.data.get());
   return index;
 }
 

@@ -8,7 +8,7 @@
 // music (starting one replaces the music that plays), 2 3D sound (the only
 // kind the 3D calls act on), 3 media-player file (one at a time; volume,
 // pan, effects and 3D calls do nothing, the master volume does not reach
-// it). Other kind numbers behave as kind 0.
+// it). Other kind numbers make kind-0 entries.
 #pragma once
 
 #include <cstdint>

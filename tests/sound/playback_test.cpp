@@ -127,6 +127,8 @@ TEST(Playback, FreedEntriesAreReusedFirstFreeFirst) {
   EXPECT_EQ(engine.LoadFromMemory(wav, ".wav", 1), 0);
   EXPECT_EQ(engine.LoadFromMemory(wav, ".wav", 0), 1);
   EXPECT_EQ(engine.EntryKind(0), 1);
+  EXPECT_EQ(engine.LoadFromMemory(wav, ".wav", -1), 3);
+  EXPECT_EQ(engine.EntryKind(3), 0);  // unknown kinds play as normal sounds
   // The freed looping sound is silent.
   EXPECT_EQ(Peak(RenderFrames(engine, 100).samples), 0.0);
   // Operations on free or missing entries do nothing.
