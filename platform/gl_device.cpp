@@ -77,6 +77,9 @@ void main() {
 
 enum class BatchKind { None, Points, Lines, Triangles };
 
+// The size of the vertex buffer that batches stream through.
+constexpr size_t kStreamBufferBytes = size_t(4) << 20;
+
 // How far untextured shapes are moved up and left, in pixels.
 constexpr float kShapeNudge = 1.0f / 64.0f;
 
@@ -203,6 +206,7 @@ class GlDevice final : public GraphicsDevice {
   SDL_GLContext context_ = nullptr;
   GLuint vao_ = 0, vbo_ = 0, sampler_ = 0;
   size_t vbo_capacity_ = 0;
+  size_t vbo_offset_ = 0;  // where the next batch goes
   Program smooth_, flat_;
   GLint max_texture_size_ = 0;
 
@@ -235,6 +239,7 @@ class GlDevice final : public GraphicsDevice {
   TextureHandle texture_ = kNoTexture;
   TextureHandle target_ = kBackBuffer;
   uint64_t uniforms_version_ = 1;
+  GLuint current_program_ = 0;
 
   std::vector<DeviceVertex> batch_;
   BatchKind batch_kind_ = BatchKind::None;
@@ -806,10 +811,12 @@ void GlDevice::SetTexture(TextureHandle handle) {
   if (Find(handle) == nullptr) handle = kNoTexture;
   if (handle == texture_) return;
   Flush();
+  // Only going from textured to untextured drawing or back changes what
+  // the shaders are told.
+  if ((texture_ == kNoTexture) != (handle == kNoTexture)) InvalidateUniforms();
   texture_ = handle;
   GlTexture* texture = Find(handle);
   glBindTexture(GL_TEXTURE_2D, texture ? texture->id : 0);
-  InvalidateUniforms();
 }
 
 bool GlDevice::SetRenderTarget(TextureHandle target) {
@@ -918,7 +925,10 @@ void GlDevice::DrawPrimitive(PrimitiveType type, int count, const DeviceVertex* 
 void GlDevice::Flush() {
   if (batch_.empty()) return;
   Program& program = flat_shading_ ? flat_ : smooth_;
-  glUseProgram(program.id);
+  if (program.id != current_program_) {
+    glUseProgram(program.id);
+    current_program_ = program.id;
+  }
   if (program.uniforms_version != uniforms_version_) {
     program.uniforms_version = uniforms_version_;
     // Row vectors times row-major matrices equal column-major matrices
@@ -945,20 +955,31 @@ void GlDevice::Flush() {
     glUniform1i(program.alpha_func, alpha_test_ ? int(alpha_func_) : 0);
     glUniform1f(program.alpha_ref, float(alpha_ref_));
   }
+  // The vertex buffer is filled front to back, one batch after another,
+  // without waiting for the draws already queued; only when it is full is
+  // its storage replaced by a fresh one.
   size_t bytes = batch_.size() * sizeof(DeviceVertex);
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  if (bytes > vbo_capacity_) {
-    vbo_capacity_ = std::max(bytes, kBatchLimit * sizeof(DeviceVertex));
+  if (bytes > vbo_capacity_ || vbo_offset_ + bytes > vbo_capacity_) {
+    vbo_capacity_ = std::max({bytes, vbo_capacity_, kStreamBufferBytes});
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vbo_capacity_), nullptr, GL_STREAM_DRAW);
-  } else {
-    // Orphan the old storage so the driver need not wait for earlier draws.
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vbo_capacity_), nullptr, GL_STREAM_DRAW);
+    vbo_offset_ = 0;
   }
-  glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), batch_.data());
+  void* target = glMapBufferRange(
+      GL_ARRAY_BUFFER, GLintptr(vbo_offset_), GLsizeiptr(bytes),
+      GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+  if (target == nullptr) {
+    batch_.clear();
+    return;
+  }
+  std::memcpy(target, batch_.data(), bytes);
+  glUnmapBuffer(GL_ARRAY_BUFFER);
+  GLint first = GLint(vbo_offset_ / sizeof(DeviceVertex));
+  vbo_offset_ += bytes;
   GLenum mode = batch_kind_ == BatchKind::Points  ? GL_POINTS
                 : batch_kind_ == BatchKind::Lines ? GL_LINES
                                                   : GL_TRIANGLES;
-  glDrawArrays(mode, 0, GLsizei(batch_.size()));
+  glDrawArrays(mode, first, GLsizei(batch_.size()));
   ++stats_.batches;
   stats_.vertices += batch_.size();
   batch_.clear();
