@@ -328,7 +328,10 @@ void RoomStart(int room_index, bool game_start) {
     for (int i = 0; i < room.ActiveCount(); ++i)
       if (room.ActiveAt(i)->id == carried->id) room.ActiveAt(i)->destroyed = true;
     CInstance* placed = room.CreateInstance(carried->object_index, carried->x, carried->y);
+    const int new_id = placed->id;
     placed->CopyFrom(*carried);
+    placed->id = new_id;
+    room.ChangeId(placed, carried->id);
   }
   game.carried.clear();
 

@@ -92,7 +92,7 @@ int CopyInstance(CInstance* caller, bool perform_event) {
   CInstance* copy = room->CreateInstance(caller->object_index, caller->x, caller->y);
   const int id = copy->id;
   copy->CopyFrom(*caller);
-  copy->id = id;
+  copy->id = id;  // CopyFrom took the caller's id
   if (perform_event) interp::PerformEvent(copy, copy, resources::kEventCreate, 0);
   return id;
 }
@@ -107,7 +107,10 @@ void ChangeInstance(CInstance* caller, int object, bool perform_events) {
   if (caller == nullptr || room == nullptr) return;
   if (perform_events) interp::PerformEvent(caller, caller, resources::kEventDestroy, 0);
   CInstance* replacement = room->CreateInstance(object, caller->x, caller->y);
+  const int new_id = replacement->id;
   replacement->CopyFrom(*caller);
+  replacement->id = new_id;
+  room->ChangeId(replacement, caller->id);
   replacement->SetObject(object);
   caller->destroyed = true;
   if (perform_events)

@@ -58,16 +58,25 @@ CInstance* CRunRoom::FamilyAt(int object, int position) const {
 }
 
 CInstance* CRunRoom::Find(int id) const {
-  CInstance* first = nullptr;
-  for (const auto& instance : active) {
-    if (instance->id != id) continue;
-    if (!instance->destroyed) return instance.get();
-    if (first == nullptr) first = instance.get();
+  auto found = by_id_.find(id);
+  if (found == by_id_.end() || found->second.empty()) return nullptr;
+  for (CInstance* instance : found->second)
+    if (!instance->destroyed) return instance;
+  return found->second.front();
+}
+
+void CRunRoom::ChangeId(CInstance* instance, int id) {
+  auto found = by_id_.find(instance->id);
+  if (found != by_id_.end()) {
+    std::erase(found->second, instance);
+    if (found->second.empty()) by_id_.erase(found);
   }
-  return first;
+  instance->id = id;
+  by_id_[id].push_back(instance);
 }
 
 void CRunRoom::IndexInstance(CInstance* instance) {
+  by_id_[instance->id].push_back(instance);
   const auto& objects = resources::Resources().objects;
   const int object_count = objects.Count();
   const int object = instance->object_index;
@@ -105,6 +114,7 @@ void CRunRoom::RebuildLists() {
   const size_t object_count = size_t(resources::Resources().objects.Count());
   object_lists_.assign(object_count, {});
   family_lists_.assign(object_count, {});
+  by_id_.clear();
   for (const auto& instance : active) IndexInstance(instance.get());
 }
 

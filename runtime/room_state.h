@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "resources/room.h"
@@ -52,6 +53,9 @@ class CRunRoom {
   // Appends a new instance of [object] at (x, y) with the next instance id
   // and adds it to the object and family lists. No event is performed.
   CInstance* CreateInstance(int object, double x, double y);
+  // Gives active [instance], the last of the active list, the id [id] (a
+  // copy taking over the id of the instance it replaces).
+  void ChangeId(CInstance* instance, int id);
   // Appends [instance] to the active list and the object and family lists.
   CInstance* Append(std::unique_ptr<CInstance> instance);
   // Removes and frees every active instance marked destroyed, keeping the
@@ -70,6 +74,9 @@ class CRunRoom {
 
   std::vector<std::vector<CInstance*>> object_lists_;
   std::vector<std::vector<CInstance*>> family_lists_;
+  // The active instances by id, in active-list order (ids repeat only
+  // while a replaced instance waits for the sweep).
+  std::unordered_map<int, std::vector<CInstance*>> by_id_;
 };
 
 // The next instance id: last instance id + 1; the counter advances.
