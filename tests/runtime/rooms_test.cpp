@@ -69,13 +69,13 @@ TEST_F(GameTest, InstanceChangeKeepsTheIdAndRunsBothEvents) {
   Code(b, kEventCreate, 0, "log('b created', id, keep)");
   Code(a, kEventStep, 0,
        "keep = 'kept'; instance_change(" + std::to_string(b) +
-           ", true); log('caller goes on', object_index)");
+           ", true); me = id; log('caller goes on', object_index, me.object_index)");
   Code(b, kEventStep, 0, "log('b step', id, object_index)");
   const int r = AddRoom("r");
   Place(r, a, 0, 0);
   Play(1);
   // The new instance is reached by the same step's dispatch for its object.
-  EXPECT_EQ(Log(), Lines({"a destroyed 100001", "b created 100001 kept", "caller goes on 0",
+  EXPECT_EQ(Log(), Lines({"a destroyed 100001", "b created 100001 kept", "caller goes on 0 1",
                           "b step 100001 1"}));
 }
 
