@@ -90,9 +90,13 @@ void Mixer::Activate(Bus* bus) {
 bool Mixer::Apply(const MixCommand& c) {
   Bus* bus = c.bus;
   using Op = MixCommand::Op;
+  // An object goes back to the game thread only once the mixer is done
+  // with it, as the game thread may delete it at once; so there must be
+  // room to send it back before the command starts.
+  bool returns_object = c.op == Op::RemoveBus || c.op == Op::RetireData || c.op == Op::SetChain;
+  if (returns_object && retired_.Full()) return false;
   switch (c.op) {
     case Op::RemoveBus: {
-      if (!retired_.TryPush(bus)) return false;
       StopVoicesOf(bus);
       for (Bus** link = &active_; *link; link = &(*link)->next_active_) {
         if (*link == bus) {
@@ -101,6 +105,7 @@ bool Mixer::Apply(const MixCommand& c) {
         }
       }
       bus->active_ = false;
+      retired_.TryPush(bus);
       break;
     }
     case Op::Play:
@@ -135,8 +140,9 @@ bool Mixer::Apply(const MixCommand& c) {
       tempo_ = c.value[0];
       break;
     case Op::SetChain: {
-      if (bus->chain_ && !retired_.TryPush(bus->chain_)) return false;
+      EffectChain* old = bus->chain_;
       bus->chain_ = static_cast<EffectChain*>(c.object);
+      if (old) retired_.TryPush(old);
       break;
     }
     case Op::SetEffectParams:
@@ -173,11 +179,11 @@ bool Mixer::Apply(const MixCommand& c) {
       if (player_.data_ && player_.data_->IsMidi()) player_.data_->synth->AllSoundsOff();
       break;
     case Op::RetireData:
-      if (!retired_.TryPush(c.object)) return false;
       if (player_.data_ == c.object) {
         StopVoicesOf(&player_);
         player_.data_ = nullptr;
       }
+      retired_.TryPush(c.object);
       break;
   }
   return true;

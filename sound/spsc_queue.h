@@ -29,6 +29,13 @@ class SpscQueue {
     return true;
   }
 
+  // Producer: whether TryPush would fail now. Only the consumer can change
+  // that, and only by making room, so a false answer holds until the
+  // producer's next push.
+  bool Full() const {
+    return tail_.load(std::memory_order_relaxed) - head_.load(std::memory_order_acquire) > mask_;
+  }
+
   // Consumer: the oldest item, or null when empty. It stays queued until Pop.
   const T* Peek() const {
     size_t head = head_.load(std::memory_order_relaxed);
