@@ -430,6 +430,12 @@ bool RunGame() {
   const LoopOptions& options = LoopSettings();
   while (game.running && !game.paused) {
     try {
+      if (options.max_steps >= 0 && game.steps_run >= options.max_steps) {
+        // The step limit ends the game the way game_end does.
+        if (game.pending_room_change != kAbortGame) game.pending_room_change = kEndGame;
+        PerformPendingRoomChange();
+        continue;
+      }
       RunStep();
       game.steps_run += 1;
       const int64_t t = ClockNow();
@@ -447,9 +453,6 @@ bool RunGame() {
         second_mark = reference;
       }
       counter += 1;
-      if (options.max_steps >= 0 && game.steps_run >= options.max_steps &&
-          game.pending_room_change != kAbortGame)
-        game.pending_room_change = kEndGame;
       if (!Pending() && game.automatic_draw) {
         if (Hooks().present_frame != nullptr) Hooks().present_frame(game.transition_kind);
         game.transition_kind = 0;

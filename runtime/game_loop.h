@@ -11,7 +11,8 @@ struct LoopOptions {
   // Skip the frame wait and run on a virtual clock that each wait
   // advances, so that a run is deterministic and as fast as possible.
   bool virtual_clock = false;
-  // End the game (as game_end does) after this many steps; -1: no limit.
+  // End the game (as game_end does) once this many steps have run and been
+  // presented; -1: no limit.
   int64_t max_steps = -1;
 };
 

@@ -144,9 +144,8 @@ TEST_F(GameTest, TransitionKindIsResetWhenAFrameIsPresented) {
   const int r = AddRoom("r");
   Place(r, o, 0, 0);
   Play(2);
-  // Room start, then one frame per step; the last step ends the game and
-  // is not presented.
-  EXPECT_EQ(presented, (std::vector<int>{0, 5}));
+  // Room start, then one frame per step.
+  EXPECT_EQ(presented, (std::vector<int>{0, 5, 5}));
 }
 
 }  // namespace

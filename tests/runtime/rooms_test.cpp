@@ -191,7 +191,7 @@ TEST_F(GameTest, PersistentInstanceTravelsWithoutCreateEvent) {
   const int b = AddRoom("b");
   Place(a, hero, 0, 0);
   Place(b, other, 0, 0);
-  Play(3);
+  Play(2);
   EXPECT_EQ(Log(), Lines({"hero create 100001", "hero in room 0 100001 1 1", "hero leaves 0",
                           "other create 1", "hero in room 1 100001 2 1", "hero leaves 1",
                           // back in a: the fresh copy with the same id gives way
