@@ -167,7 +167,7 @@ TEST(Project, TinyHandWrittenProjectBuilds) {
   ASSERT_EQ(create->Count(), 1);
   EXPECT_EQ(create->actions[0].kind, res::kActionCode);
   EXPECT_EQ(create->actions[0].execution_type, res::kExecuteCode);
-  EXPECT_EQ(create->actions[0].argument_texts[0], "show_message(\"Hello, world\");\ngame_end();\n");
+  EXPECT_EQ(create->actions[0].argument_texts[0], "show_message(\"Hello, world\");\r\ngame_end();\r\n");
   const res::CRoom* room = r.rooms.Get(0);
   ASSERT_NE(room, nullptr);
   EXPECT_EQ(room->caption, "Hello");
@@ -254,7 +254,7 @@ TEST(Project, RichProjectBuildsWithEveryField) {
   EXPECT_EQ(path->kind, 1);
   EXPECT_FALSE(path->path_points.empty());
 
-  EXPECT_EQ(r.scripts.Get(0)->source, "return argument0 * 2;\n");
+  EXPECT_EQ(r.scripts.Get(0)->source, "return argument0 * 2;\r\n");
   const res::CFont* font = r.fonts.Get(0);
   EXPECT_EQ(font->bitmap_width, 12);
   EXPECT_EQ(font->glyph_bitmap.size(), 96u);
@@ -292,7 +292,7 @@ TEST(Project, RichProjectBuildsWithEveryField) {
   const res::CRoom* room = r.rooms.Get(0);
   EXPECT_EQ(room->speed, 60);
   EXPECT_EQ(room->background_color, 0);
-  EXPECT_EQ(room->creation_code, "room_caption = \"One\";\n");
+  EXPECT_EQ(room->creation_code, "room_caption = \"One\";\r\n");
   EXPECT_TRUE(room->backgrounds[0].stretch);
   EXPECT_EQ(room->backgrounds[0].x_scale, 80.0);  // 640 / 8
   EXPECT_EQ(room->views[0].view_width, 320);
@@ -375,6 +375,13 @@ runner::GameData OddGame() {
   auto script = std::make_unique<res::CScript>();
   script->source = std::string("\0\x7F\x9D", 3);
   r.scripts.Set(0, std::move(script), "s");
+  // Line ends no .code file could give back, and a mix kept byte for byte.
+  auto lf_script = std::make_unique<res::CScript>();
+  lf_script->source = "a = 1;\nb = 2;\n";
+  r.scripts.Set(1, std::move(lf_script), "lf_only");
+  auto mixed_script = std::make_unique<res::CScript>();
+  mixed_script->source = "a\rb\r\nc\n";
+  r.scripts.Set(2, std::move(mixed_script), "mixed");
 
   auto font = std::make_unique<res::CFont>();
   font->bitmap_width = 5;
@@ -444,6 +451,27 @@ TEST(Project, OddGameDataSurvivesUnpackAndBuild) {
   TempFolder folder;
   UnpackGameData(original, folder.path());
   EXPECT_EQ(BuildGameData(folder.path()), expected);
+}
+
+TEST(Project, CodeFilesWithLfLineEndsGetCrLf) {
+  // Error positions count lines by CR, as the editor's CR LF line ends do.
+  TempFolder folder;
+  fs::create_directories(folder.path() / "objects");
+  fs::create_directories(folder.path() / "scripts");
+  fs::create_directories(folder.path() / "rooms");
+  Write(folder.path() / "game.json",
+            R"({"objects": ["o"], "scripts": ["s"], "rooms": ["r"]})");
+  Write(folder.path() / "objects/o.json",
+            R"({"events": [{"type": "create", "code": {"file": "o.code"}}]})");
+  Write(folder.path() / "objects/o.code", "a = 1;\nb = 2;\n");
+  Write(folder.path() / "scripts/s.code", "keep\r\nas\ris\n");
+  Write(folder.path() / "rooms/r.json", "{}");
+  runner::GameData game = Load(BuildGameData(folder.path()));
+  const res::CObject* object = game.resources.objects.Get(0);
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->events[res::kEventCreate].at(0).actions.at(0).argument_texts[0],
+            "a = 1;\r\nb = 2;\r\n");
+  EXPECT_EQ(game.resources.scripts.Get(0)->source, "keep\r\nas\ris\n");
 }
 
 TEST(Project, NanRealsStayNan) {

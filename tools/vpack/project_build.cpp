@@ -426,10 +426,20 @@ void Builder::BuildPath(int index, const Slot& slot) {
 void Builder::BuildScript(int index, const Slot& slot) {
   std::string shown = "scripts/" + slot.stem + ".code";
   fs::path file = root_ / shown;
+  auto script = std::make_unique<res::CScript>();
+  // scripts/NAME.json {"source": TEXT} holds code that no .code file can.
+  std::string json_shown = "scripts/" + slot.stem + ".json";
+  if (!fs::is_regular_file(file) && fs::is_regular_file(root_ / json_shown)) {
+    Json json = ReadResourceJson(root_ / json_shown, json_shown, true);
+    Fields fields(json, json_shown, root_ / "scripts");
+    script->source = fields.Text("source", "");
+    fields.Finish();
+    game_.resources.scripts.Set(index, std::move(script), slot.name);
+    return;
+  }
   if (!fs::is_regular_file(file)) throw ProjectError(shown + ": the file is missing");
   std::vector<uint8_t> bytes = ReadFileBytes(file, shown);
-  auto script = std::make_unique<res::CScript>();
-  script->source = GameTextFromUtf8(
+  script->source = GameCodeFromFile(
       std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), shown);
   game_.resources.scripts.Set(index, std::move(script), slot.name);
 }

@@ -50,6 +50,38 @@ std::string Utf8FromGameText(std::string_view text) {
   return out;
 }
 
+std::string GameCodeFromFile(std::string_view file_bytes, const std::string& where) {
+  std::string code = GameTextFromUtf8(file_bytes, where);
+  if (code.find('\r') != std::string::npos) return code;
+  std::string with_cr;
+  with_cr.reserve(code.size() + code.size() / 16);
+  for (char c : code) {
+    if (c == '\n') with_cr += '\r';
+    with_cr += c;
+  }
+  return with_cr;
+}
+
+std::optional<std::string> CodeFileFromGameCode(std::string_view code) {
+  bool has_cr = code.find('\r') != std::string_view::npos;
+  if (!has_cr) {
+    if (code.find('\n') != std::string_view::npos) return std::nullopt;
+    return Utf8FromGameText(code);
+  }
+  // Only CR LF pairs: the file gets LF line ends and is read back with CR LF.
+  bool only_pairs = true;
+  for (size_t i = 0; i < code.size() && only_pairs; ++i) {
+    if (code[i] == '\r') only_pairs = i + 1 < code.size() && code[i + 1] == '\n';
+    if (code[i] == '\n') only_pairs = i > 0 && code[i - 1] == '\r';
+  }
+  if (!only_pairs) return Utf8FromGameText(code);
+  std::string lf;
+  lf.reserve(code.size());
+  for (char c : code)
+    if (c != '\r') lf += c;
+  return Utf8FromGameText(lf);
+}
+
 std::string GameTextFromUtf8(std::string_view text, const std::string& where) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   std::string out;
@@ -286,7 +318,7 @@ std::string Fields::AsText(const Json& value, const std::string& field) const {
     std::string shown = (fs::path(file_).parent_path() / name).generic_string();
     if (!fs::is_regular_file(path)) Fail(field, "the file " + shown + " does not exist");
     std::vector<uint8_t> bytes = ReadFileBytes(path, shown);
-    return GameTextFromUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()),
+    return GameCodeFromFile(std::string_view(reinterpret_cast<const char*>(bytes.data()),
                                              bytes.size()),
                             shown);
   }

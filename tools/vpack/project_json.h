@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <stdexcept>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,16 @@ std::string Utf8FromGameText(std::string_view text);
 // character that Windows-1252 cannot hold. A leading byte order mark is
 // dropped.
 std::string GameTextFromUtf8(std::string_view text, const std::string& where);
+
+// Game code has CR LF line ends, as the editor stores them, while a .code
+// file written on Linux has LF ones: a file holding no CR at all gets CR LF
+// for every LF, so error positions name the right lines; a file holding any
+// CR is taken byte for byte.
+std::string GameCodeFromFile(std::string_view file_bytes, const std::string& where);
+// The bytes of a .code file that GameCodeFromFile reads back as [code], or
+// nothing when no file can: code with LF line ends and no CR at all, which
+// must be stored inline instead.
+std::optional<std::string> CodeFileFromGameCode(std::string_view code);
 
 // JSON text with two-space indentation; arrays and objects of plain values
 // that fit in a line stay on one line. Reals that are not finite are

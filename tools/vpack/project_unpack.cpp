@@ -160,14 +160,15 @@ void Unpacker::WritePng(const std::string& path, const platform::PngPixels& pixe
 
 Json Unpacker::TextFile(const std::string& folder, const std::string& base,
                         const std::string& text) {
+  std::optional<std::string> file_text = CodeFileFromGameCode(text);
+  if (!file_text) return Utf8FromGameText(text);
   std::string name = base + ".code";
   auto taken = [&](const std::string& candidate) {
     return written_.count(FoldCase((fs::path(folder) / candidate).generic_string())) != 0;
   };
   for (int n = 2; taken(name); ++n) name = base + "_" + std::to_string(n) + ".code";
-  std::string utf8 = Utf8FromGameText(text);
   WriteBinary((fs::path(folder) / name).generic_string(),
-              std::vector<uint8_t>(utf8.begin(), utf8.end()));
+              std::vector<uint8_t>(file_text->begin(), file_text->end()));
   return Json{{"file", name}};
 }
 
@@ -343,8 +344,13 @@ void Unpacker::UnpackPath(const res::CPath& path, const Slot& slot) {
 }
 
 void Unpacker::UnpackScript(const res::CScript& script, const Slot& slot) {
-  std::string utf8 = Utf8FromGameText(script.source);
-  WriteBinary("scripts/" + slot.stem + ".code", std::vector<uint8_t>(utf8.begin(), utf8.end()));
+  std::optional<std::string> file_text = CodeFileFromGameCode(script.source);
+  if (!file_text) {
+    WriteJson("scripts/" + slot.stem + ".json", Json{{"source", Utf8FromGameText(script.source)}});
+    return;
+  }
+  WriteBinary("scripts/" + slot.stem + ".code",
+              std::vector<uint8_t>(file_text->begin(), file_text->end()));
 }
 
 void Unpacker::UnpackFont(const res::CFont& font, const Slot& slot) {
@@ -576,8 +582,9 @@ Json Unpacker::GameJson() {
   if (!r.library_code.empty()) {
     Json library = Json::array();
     for (size_t i = 0; i < r.library_code.size(); ++i) {
-      Json file = TextFile("library", std::to_string(i), r.library_code[i]);
-      library.push_back(Json{{"file", "library/" + file["file"].get<std::string>()}});
+      Json text = TextFile("library", std::to_string(i), r.library_code[i]);
+      if (text.is_object()) text = Json{{"file", "library/" + text["file"].get<std::string>()}};
+      library.push_back(text);
     }
     json["library_code"] = library;
   }
