@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs one game test: packs PROJECT with vpack, runs it headless with a
 # virtual clock in a scratch directory, and compares the file "output.txt"
-# the game wrote with PROJECT/expected.txt.
+# the game wrote with PROJECT/expected.txt. Optional files: args (more vrun
+# options), expected_status (exit status, 0 by default),
+# expected_messages.txt (lines vrun must print).
 set -euo pipefail
 vpack=$1 vrun=$2 project=$3
 work=$(mktemp -d)
@@ -19,6 +21,21 @@ else
 fi
 if [ "$status" != "$expected_status" ]; then
   echo "exit status $status, expected $expected_status"; cat "$work/stderr"; exit 1
+fi
+# Every line of expected_messages.txt must appear in what vrun printed
+# (message boxes are echoed on stdout, start-up failures on stderr).
+if [ -f "$project/expected_messages.txt" ]; then
+  while IFS= read -r line; do
+    if ! grep -qF -- "$line" "$work/stdout" "$work/stderr"; then
+      echo "message not shown: $line"; cat "$work/stdout" "$work/stderr"; exit 1
+    fi
+  done < "$project/expected_messages.txt"
+fi
+# Without expected.txt the game must not have written output.txt at all
+# (it is not meant to start).
+if [ ! -f "$project/expected.txt" ]; then
+  if [ -e "$work/output.txt" ]; then echo "unexpected output.txt:"; cat "$work/output.txt"; exit 1; fi
+  exit 0
 fi
 if ! diff -u "$project/expected.txt" "$work/output.txt"; then
   echo "--- stderr:"; cat "$work/stderr"; exit 1
