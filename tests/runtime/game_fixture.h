@@ -153,8 +153,8 @@ class GameTest : public ::testing::Test {
     return runtime::RunGame();
   }
 
-  static std::vector<std::string> Lines(std::initializer_list<const char*> lines) {
-    return std::vector<std::string>(lines.begin(), lines.end());
+  static std::vector<std::string> Lines(std::initializer_list<std::string> lines) {
+    return std::vector<std::string>(lines);
   }
 };
 
