@@ -13,15 +13,19 @@ namespace vendrel::code {
 
 namespace {
 
-// Nesting deeper than this (statements, parentheses, operator chains) is
-// refused, so that no later pass can exhaust the stack on hostile input.
-constexpr int kMaxNesting = 2000;
+// Nesting deeper than this is refused, so that neither the parser nor a
+// later pass can exhaust the stack on hostile input. A nested statement,
+// parenthesis or prefix operator costs several parser frames and counts
+// kNestingCost; each link of an operator or dot chain deepens the tree
+// (not the parser) and counts 1. So about 500 levels of parentheses or
+// 4000 operators in one chain are accepted.
+constexpr int kMaxNesting = 4096;
+constexpr int kNestingCost = 8;
 constexpr int kMaxArguments = 16;
 
 bool IsAssignmentOperator(int32_t kind) {
   return (kind >= token::kAssign && kind <= token::kDivAssign) ||
-         (kind >= token::kOrAssign && kind <= token::kXorAssign) ||
-         kind == token::kAssign;
+         (kind >= token::kOrAssign && kind <= token::kXorAssign);
 }
 
 class Parser {
@@ -258,7 +262,10 @@ class Parser {
     while (!Failed() && AtLevel(level, Kind(i))) {
       // The left spine grows one node deeper with every operator.
       ++chain;
-      ++depth_;
+      if (++depth_ > kMaxNesting) {
+        Error(i, "Code is nested too deeply.");
+        break;
+      }
       RToken combined(node::kBinary, At(i).position);
       combined.id = Kind(i);
       combined.children.resize(2);
@@ -294,7 +301,10 @@ class Parser {
         break;
       }
       ++chain;
-      ++depth_;
+      if (++depth_ > kMaxNesting) {
+        Error(i, "Code is nested too deeply.");
+        break;
+      }
       RToken variable;
       i = Variable(i + 1, variable);
       variable.children[0] = std::move(node);
@@ -391,9 +401,10 @@ class Parser {
   class NestingGuard {
    public:
     NestingGuard(Parser& parser, int i) : parser_(parser) {
-      if (++parser_.depth_ > kMaxNesting) parser_.Error(i, "Code is nested too deeply.");
+      parser_.depth_ += kNestingCost;
+      if (parser_.depth_ > kMaxNesting) parser_.Error(i, "Code is nested too deeply.");
     }
-    ~NestingGuard() { --parser_.depth_; }
+    ~NestingGuard() { parser_.depth_ -= kNestingCost; }
     NestingGuard(const NestingGuard&) = delete;
     NestingGuard& operator=(const NestingGuard&) = delete;
 

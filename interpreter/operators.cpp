@@ -20,6 +20,9 @@ bool Fail(const code::CCode& code, int position, const char* message) {
 
 bool Truth(double value) { return value >= 0.5; }
 
+// The longest string a repetition may build (1 GiB).
+constexpr uint64_t kMaxRepeatedLength = uint64_t(1) << 30;
+
 // The comparison [op] of two values of the same kind. Reals compare their
 // difference with 0 exactly; strings compare bytes as unsigned values, a
 // prefix being smaller.
@@ -149,8 +152,13 @@ bool ApplyBinary(const code::CCode& code, int position, int op, const RValue& ri
       }
       if (left.IsReal() && right.IsString()) {
         const int64_t times = ToInt64(left.real);
+        // A count that would need more memory than a string may hold fails
+        // cleanly instead of taking the runner down.
+        if (times > 0 && !right.str.empty() &&
+            uint64_t(times) > kMaxRepeatedLength / right.str.size())
+          return Fail(code, position, "Out of memory.");
         std::string repeated;
-        if (times > 0) {
+        if (times > 0 && !right.str.empty()) {
           repeated.reserve(right.str.size() * size_t(times));
           for (int64_t i = 0; i < times; ++i) repeated += right.str;
         }

@@ -155,9 +155,12 @@ TEST_F(ParserTest, RefusesNestingThatWouldExhaustTheStack) {
   statements += "b = 1";
   EXPECT_EQ(testing::Run(statements).Message(), "Code is nested too deeply.");
 
-  // Ordinary depth is fine, and folds.
+  // Ordinary depth is fine, and folds; long chains run.
   std::string moderate = "return " + std::string(200, '(') + "1" + std::string(200, ')');
   EXPECT_TRUE(testing::Run(moderate).IsReal(1));
+  std::string sum = "a = 1; return a";
+  for (int i = 0; i < 3000; ++i) sum += " + a";
+  EXPECT_TRUE(testing::Run(sum).IsReal(3001));
 }
 
 }  // namespace

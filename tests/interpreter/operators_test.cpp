@@ -41,6 +41,8 @@ const BinaryCase kBinaryCases[] = {
     {"2.5", "*", "'x'", "'xx'"},
     {"3.5", "*", "'x'", "'xxxx'"},
     {"'ab'", "*", "3", "error: Wrong type of arguments to *."},
+    {"1000000000000", "*", "'ab'", "error: Out of memory."},
+    {"1000000000000", "*", "''", "''"},
     {"'ab'", "*", "'c'", "error: Wrong type of arguments to *."},
     {"1.5", "*", "4", "6"},
     {"7", "/", "2", "3.5"},
