@@ -83,6 +83,22 @@ bool Ask(CAction& action, CInstance* self, CInstance* other) {
   return action.not_flag ? !yes : yes;
 }
 
+// Whether [action] has been through PrepareAction: code and variable
+// actions have become plain code actions, code is compiled, and every
+// argument is fixed or compiled.
+bool IsPrepared(const CAction& action) {
+  if (action.kind == resources::kActionCode || action.kind == resources::kActionVariable)
+    return false;
+  if (action.execution_type == resources::kExecuteCode && action.compiled == nullptr &&
+      !action.code.empty())
+    return false;
+  const int count = std::min<int>(action.argument_count, CAction::kMaxArguments);
+  for (int i = 0; i < count; ++i)
+    if (action.argument_kinds[size_t(i)] != -1 && action.argument_codes[size_t(i)] == nullptr)
+      return false;
+  return true;
+}
+
 bool IsObjectIndex(int applies_to) {
   return applies_to >= 0 && applies_to < resources::Resources().objects.Count();
 }
@@ -106,6 +122,11 @@ class ActionRunner {
   int RunAction(int index) {
     if (Past(index) || Pending()) return kStopList;
     CAction& action = At(index);
+    // Actions added while the game runs are prepared when they first run.
+    if (!IsPrepared(action)) {
+      SetContext(index);
+      if (!PrepareAction(action)) return kStopList;
+    }
     int next;
     if (action.kind == resources::kActionBeginBlock)
       next = RunBlock(index);
@@ -243,6 +264,7 @@ void RunActionList(CEvent& list, CInstance* self, CInstance* other) {
 }
 
 bool PrepareAction(CAction& action) {
+  if (IsPrepared(action)) return true;
   if (action.kind == resources::kActionVariable || action.kind == resources::kActionCode) {
     if (action.kind == resources::kActionVariable)
       action.code = action.argument_texts[0] + (action.relative ? " += " : " = ") +

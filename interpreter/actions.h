@@ -26,9 +26,10 @@ void SetActionRelative(bool relative);
 // object, event type and number of the error context.
 void RunActionList(resources::CEvent& list, runtime::CInstance* self, runtime::CInstance* other);
 
-// Compiles the code and the arguments of [action] (once, at start-up; the
-// caller sets the error context). Shows the compile error (fatal) and
-// returns false on failure.
+// Compiles the code and the arguments of [action] (at start-up, or when an
+// action added later first runs; the caller sets the error context). An
+// action prepared before is left as it is. Shows the compile error (fatal)
+// and returns false on failure.
 bool PrepareAction(resources::CAction& action);
 // Prepares every action of every moment of every time line, and of every
 // event of every object; false at the first failure.

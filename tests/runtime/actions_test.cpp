@@ -249,6 +249,29 @@ TEST_F(ActionTest, CompileErrorsStopThePreparationWithTheirContext) {
   }
 }
 
+TEST_F(ActionTest, ActionsAddedAfterPreparationArePreparedWhenTheyRun) {
+  const int o = AddObject("o");
+  Code(o, kEventCreate, 0, "log('create')");
+  const int r = AddRoom("r");
+  Place(r, o, 0, 0);
+  ASSERT_TRUE(Prepare());
+  // As object_event_add does while the game runs.
+  Code(o, kEventCreate, 0, "log('added', 1 + 2)");
+  Action(o, kEventCreate, 0, LogCall({{0, "x + 5"}, {2, "'a' + 'b'"}}));
+  CAction variable = Structure(kActionVariable);
+  variable.argument_texts = {"y", "7"};
+  Action(o, kEventCreate, 0, std::move(variable));
+  Code(o, kEventCreate, 0, "log(y)");
+  runtime::LoopSettings().max_steps = 1;
+  runtime::RunGame();
+  EXPECT_EQ(Log(), Lines({"create", "added 3", "5 ab", "7"}));
+  // Preparing everything again leaves prepared actions alone.
+  ASSERT_TRUE(Prepare());
+  Log().clear();
+  runtime::RunGame();
+  EXPECT_EQ(Log(), Lines({"create", "added 3", "5 ab", "7"}));
+}
+
 TEST_F(ActionTest, EventsAreInheritedThroughTheParentChain) {
   const int grandparent = AddObject("grandparent");
   const int parent = AddObject("parent", grandparent);
