@@ -89,9 +89,9 @@ class BlockSequence {
   // Blocks split in two above kSplitSize entries; a block shrinking below
   // kMergeSize joins a neighbour when both fit in kMergeLimit, so that a
   // long run of insertions or removals costs amortised O(1) index rebuilds.
-  static constexpr size_t kSplitSize = 512;
-  static constexpr size_t kMergeSize = 128;
-  static constexpr size_t kMergeLimit = 384;
+  static constexpr size_t kSplitSize = 256;
+  static constexpr size_t kMergeSize = 64;
+  static constexpr size_t kMergeLimit = 192;
 
   // The block holding [index] and the offset inside it.
   std::pair<size_t, size_t> Locate(size_t index) const {
