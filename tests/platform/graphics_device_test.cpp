@@ -425,6 +425,44 @@ TEST_F(GlDeviceTest, DrawsWithTheSameStateShareOneBatch) {
   EXPECT_EQ(Pixel(0, 2), 0xFFFFFFFFu);
 }
 
+TEST_F(GlDeviceTest, TexturesAndShapesInterleaveWithoutMixingUp) {
+  // Twenty textures of one colour each, drawn alternately with untextured
+  // triangles: every pixel must show its own texture or the shape's colour.
+  std::vector<TextureHandle> textures;
+  for (uint32_t i = 0; i < 20; ++i) {
+    uint32_t color = 0xFF000000 | (i * 12) << 16 | (255 - i * 12);
+    TextureHandle texture = device_->CreateTexture(1, 1, false);
+    device_->UpdateTexture(texture, 0, 0, 1, 1, &color, 1);
+    textures.push_back(texture);
+  }
+  for (int i = 0; i < 20; ++i) {
+    float x = float(i);
+    device_->SetTexture(textures[size_t(i)]);
+    DeviceVertex quad[4] = {V(x - 0.5f, -0.5f, 0xFFFFFFFF, 0, 0), V(x + 0.5f, -0.5f, 0xFFFFFFFF, 1, 0),
+                            V(x + 0.5f, 0.5f, 0xFFFFFFFF, 1, 1), V(x - 0.5f, 0.5f, 0xFFFFFFFF, 0, 1)};
+    device_->DrawPrimitive(PrimitiveType::TriangleFan, 2, quad);
+    device_->SetTexture(kNoTexture);
+    DeviceVertex triangle[3] = {V(x - 0.5f, 2.5f, 0xFF00FF00), V(x + 1.5f, 2.5f, 0xFF00FF00),
+                                V(x - 0.5f, 4.5f, 0xFF00FF00)};
+    device_->DrawPrimitive(PrimitiveType::TriangleList, 1, triangle);
+  }
+  for (uint32_t i = 0; i < 20; ++i) {
+    EXPECT_EQ(Pixel(int(i), 0), 0xFF000000 | (i * 12) << 16 | (255 - i * 12)) << "quad " << i;
+    EXPECT_EQ(Pixel(int(i), 3), 0xFF00FF00u) << "triangle " << i;
+  }
+  // Releasing a texture and making a new one (which may reuse its name)
+  // still draws the new pixels.
+  device_->ReleaseTexture(textures[0]);
+  TextureHandle fresh = device_->CreateTexture(1, 1, false);
+  const uint32_t white = 0xFFFFFFFF;
+  device_->UpdateTexture(fresh, 0, 0, 1, 1, &white, 1);
+  device_->SetTexture(fresh);
+  DeviceVertex quad[4] = {V(-0.5f, 5.5f, 0xFFFFFFFF, 0, 0), V(0.5f, 5.5f, 0xFFFFFFFF, 1, 0),
+                          V(0.5f, 6.5f, 0xFFFFFFFF, 1, 1), V(-0.5f, 6.5f, 0xFFFFFFFF, 0, 1)};
+  device_->DrawPrimitive(PrimitiveType::TriangleFan, 2, quad);
+  EXPECT_EQ(Pixel(0, 6), white);
+}
+
 TEST_F(GlDeviceTest, PresentKeepsTheBackBufferAndResetResizesIt) {
   FillRect(0, 0, 4, 4, 0xFF00FF00);
   PresentOptions options;
