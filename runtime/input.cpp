@@ -229,8 +229,8 @@ void DispatchMouse(int number, Wanted wanted) {
 }
 
 bool UnderMouse(const CInstance& instance) {
-  const InputState& input = Input();
-  return PointTest(instance, input.mouse_x, input.mouse_y, true);
+  const KeyboardMouseState& devices = Devices();
+  return PointTest(instance, devices.mouse_x, devices.mouse_y, true);
 }
 
 bool WasUnderMouse(const CInstance& instance) {
@@ -389,9 +389,11 @@ void JoystickEvents() {
 void MouseEvents() {
   KeyboardMouseState& devices = Devices();
   InputState& input = Input();
-  devices.previous_mouse_x = input.mouse_x;
-  devices.previous_mouse_y = input.mouse_y;
-  RoomPosition(devices.cursor_x, devices.cursor_y, input.mouse_x, input.mouse_y);
+  devices.previous_mouse_x = devices.mouse_x;
+  devices.previous_mouse_y = devices.mouse_y;
+  RoomPosition(devices.cursor_x, devices.cursor_y, devices.mouse_x, devices.mouse_y);
+  input.mouse_x = devices.mouse_x;
+  input.mouse_y = devices.mouse_y;
 
   bool any_button = false;
   for (int b = 1; b <= 3; ++b) {

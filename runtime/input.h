@@ -38,7 +38,9 @@ struct KeyboardMouseState {
   bool wheel_down = false;
   // The cursor in the window's client area.
   int cursor_x = 0, cursor_y = 0;
-  // The mouse in room coordinates at the last step's mouse processing.
+  // The mouse in room coordinates at this step's and at the last step's
+  // mouse processing (mouse_x and mouse_y follow the cursor between them).
+  double mouse_x = 0.0, mouse_y = 0.0;
   double previous_mouse_x = 0.0, previous_mouse_y = 0.0;
 
   KeyboardMouseState();
