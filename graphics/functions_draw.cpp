@@ -241,6 +241,11 @@ VENDREL_BUILTIN(DrawImageTiledExtFn) {
                  ArgReal(a[1]), ArgReal(a[2]), ArgReal(a[3]), ArgInt(a[4]), ArgReal(a[5]));
 }
 
+// path, x, y, absolute
+VENDREL_BUILTIN(DrawPathFn) {
+  DrawPath(ArgId(args[0]), ArgReal(args[1]), ArgReal(args[2]), ArgBool(args[3]));
+}
+
 constexpr ImageSource kSprite = ImageSource::Sprite;
 constexpr ImageSource kBackground = ImageSource::Background;
 constexpr ImageSource kSurface = ImageSource::Surface;
@@ -268,6 +273,7 @@ static const code::FunctionTableRow kDrawFunctions[] = {
     {"draw_arrow", 5, DrawArrowFn},
     {"draw_button", 5, DrawButtonFn},
     {"draw_healthbar", 11, DrawHealthBarFn},
+    {"draw_path", 4, DrawPathFn},
     {"draw_point_color", 3, DrawPointColorFn},
     {"draw_line_color", 6, DrawLineColorFn},
     {"draw_rectangle_color", 9, DrawRectangleColorFn},

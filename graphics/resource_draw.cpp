@@ -1,5 +1,7 @@
 #include "graphics/resource_draw.h"
 
+#include <algorithm>
+#include <cmath>
 #include <numbers>
 
 #include "code/errors.h"
@@ -8,6 +10,7 @@
 #include "graphics/texture.h"
 #include "resources/game_resources.h"
 #include "runtime/game_state.h"
+#include "runtime/path.h"
 #include "runtime/room_state.h"
 
 namespace vendrel::graphics {
@@ -161,6 +164,35 @@ void DrawImageTiled(ImageSource source, int id, int64_t frame, double x, double 
   double width = room ? room->data.width : 0, height = room ? room->data.height : 0;
   DrawTextureTiled(image.texture, true, true, image.x_origin, image.y_origin, x, y, x_scale,
                    y_scale, 0, 0, width, height, color, alpha);
+}
+
+void DrawPath(int path_index, double x, double y, bool absolute) {
+  const resources::CPath* path = resources::Resources().paths.Get(path_index);
+  if (path == nullptr) {
+    code::ShowRunError("Trying to drawn non-existing path.", false);
+    return;
+  }
+  double dx = 0, dy = 0;
+  if (!absolute) {
+    resources::RComputedPathPoint start = runtime::PathPosition(*path, 0);
+    dx = x - start.x;
+    dy = y - start.y;
+  }
+  double steps = std::nearbyint(path->total_length / 4);
+  PrimitiveBegin(kPrLineStrip);
+  if (steps >= 1) {
+    // Points beyond what the primitive buffer holds would be dropped, so
+    // they are not computed.
+    int last = int(std::min(steps, double(kMaxPrimitiveVertices - 1)));
+    for (int i = 0; i <= last; ++i) {
+      resources::RComputedPathPoint point = runtime::PathPosition(*path, double(i) / steps);
+      PrimitiveVertex(point.x + dx, point.y + dy);
+    }
+  } else {
+    resources::RComputedPathPoint point = runtime::PathPosition(*path, 0);
+    PrimitiveVertex(point.x + dx, point.y + dy);
+  }
+  PrimitiveEnd();
 }
 
 }  // namespace vendrel::graphics

@@ -52,4 +52,10 @@ void DrawImageGeneral(ImageSource source, int id, int64_t frame, double left, do
 void DrawImageTiled(ImageSource source, int id, int64_t frame, double x, double y,
                     double x_scale, double y_scale, int64_t color, double alpha);
 
+// draw_path: the path as a line strip in the drawing colour, through the
+// points at every 4 pixels or so of its length; at its own coordinates when
+// [absolute], else moved so that it starts at (x, y). Uses (and leaves
+// behind) the user-primitive buffer.
+void DrawPath(int path, double x, double y, bool absolute);
+
 }  // namespace vendrel::graphics

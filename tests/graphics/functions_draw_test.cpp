@@ -248,5 +248,32 @@ TEST_F(DrawFunctionsTest, PrimitiveFunctionsBuildAndDraw) {
   EXPECT_EQ(OnlyDraw().vertices[2].color, 0x8000FF00u);
 }
 
+TEST_F(DrawFunctionsTest, PathsAreDrawnAsLineStripsEveryFourPixels) {
+  auto path = std::make_unique<resources::CPath>();
+  path->kind = 0;
+  path->closed = false;
+  path->points = {{10, 20, 100}, {50, 20, 100}};
+  path->Recompute();
+  resources::Resources().paths.Set(0, std::move(path), "pth_test");
+  Call("draw_set_color", {R(255)});
+  Call("draw_path", {R(0), R(100), R(200), R(0)});  // moved to start at (100, 200)
+  const platform::RecordedDraw& relative = OnlyDraw();
+  EXPECT_EQ(relative.type, platform::PrimitiveType::LineStrip);
+  ASSERT_EQ(relative.vertices.size(), 11u);  // length 40: n = 10
+  EXPECT_FLOAT_EQ(relative.vertices[0].x, 100.0f);
+  EXPECT_FLOAT_EQ(relative.vertices[1].x, 104.0f);
+  EXPECT_FLOAT_EQ(relative.vertices[10].x, 140.0f);
+  EXPECT_FLOAT_EQ(relative.vertices[10].y, 200.0f);
+  EXPECT_EQ(relative.vertices[3].color, 0xFFFF0000u);
+  device_->ClearRecord();
+  Call("draw_path", {R(0), R(100), R(200), R(1)});  // at its own coordinates
+  EXPECT_FLOAT_EQ(OnlyDraw().vertices[0].x, 10.0f);
+  EXPECT_FLOAT_EQ(OnlyDraw().vertices[0].y, 20.0f);
+  device_->ClearRecord();
+  Call("draw_path", {R(3), R(0), R(0), R(1)});
+  EXPECT_TRUE(TookError("Trying to drawn non-existing path."));
+  EXPECT_TRUE(device_->draws.empty());
+}
+
 }  // namespace
 }  // namespace vendrel::graphics
