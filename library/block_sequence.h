@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <tuple>
 #include <utility>
 #include <vector>
 
