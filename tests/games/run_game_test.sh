@@ -2,7 +2,7 @@
 # Runs one game test: packs PROJECT with vpack, runs it headless with a
 # virtual clock in a scratch directory, and compares the file "output.txt"
 # the game wrote with PROJECT/expected.txt. Optional files: args (more vrun
-# options), expected_status (exit status, 0 by default),
+# options), input.txt (scripted input), expected_status (exit status, 0 by default),
 # expected_messages.txt (lines vrun must print).
 set -euo pipefail
 vpack=$1 vrun=$2 project=$3
@@ -11,6 +11,8 @@ trap 'rm -rf "$work"' EXIT
 "$vpack" build "$project" -o "$work/game"
 args=()
 [ -f "$project/args" ] && read -r -a args < "$project/args"
+# Scripted keyboard, mouse and joystick input (vrun --input).
+[ -f "$project/input.txt" ] && args+=(--input "$project/input.txt")
 status=0
 (cd "$work" && "$vrun" --headless --no-wait --seed 1 --frames 10000 "${args[@]}" game) \
   > "$work/stdout" 2> "$work/stderr" || status=$?
