@@ -10,6 +10,7 @@
 #include "code/constants.h"
 #include "code/errors.h"
 #include "code/scripts.h"
+#include "graphics/game_graphics.h"
 #include "interpreter/actions.h"
 #include "interpreter/events.h"
 #include "interpreter/random.h"
@@ -206,6 +207,7 @@ int RunGame(const RunOptions& options) {
     return kExitStartupFailed;
   }
   runtime::InstallCollisionHooks();
+  graphics::InstallGameGraphics();
   if (effective.seed) interp::SeedRandom(*effective.seed);
   ExtractedFiles extracted;
   CStream game_data;
