@@ -111,7 +111,12 @@ void PumpInputEvents(InputEventSink& sink) {
   }
 }
 
-bool HasInteractiveInput() { return !IsHeadless() && SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+bool HasInteractiveInput() {
+  if (IsHeadless() || SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
+  // The in-memory driver (no display server) has no keyboard or mouse.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver != nullptr && std::strcmp(driver, "offscreen") != 0;
+}
 
 bool NumLockOn() { return (SDL_GetModState() & KMOD_NUM) != 0; }
 

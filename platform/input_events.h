@@ -37,8 +37,9 @@ class InputEventSink {
 // update the window's state that SDL keeps.
 void PumpInputEvents(InputEventSink& sink);
 
-// Whether a person can give input: a window system runs and the run is
-// not headless. Without it, nothing but scripted input ever arrives.
+// Whether a person can give input: a window system with a display runs
+// and the run is not headless. Without it, nothing but scripted input ever
+// arrives.
 bool HasInteractiveInput();
 
 // The Num Lock state as the window system reports it, and a change of

@@ -423,9 +423,13 @@ void MouseEvents() {
   if (devices.wheel_down) DispatchEvent(kEventMouse, kMouseWheelDown);
 }
 
-void ProcessInputMessages() {
+platform::InputEventSink& WindowEvents() {
   static WindowInput window_input;
-  platform::PumpInputEvents(window_input);
+  return window_input;
+}
+
+void ProcessInputMessages() {
+  platform::PumpInputEvents(WindowEvents());
   DeliverSimulatedKeys();
   // Scripted input for the next step arrives once the room it belongs to
   // has started: not while a room change is still pending.

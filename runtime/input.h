@@ -81,6 +81,9 @@ void KeyboardEvents();
 void JoystickEvents();
 void MouseEvents();
 
+// Where the platform layer hands the window system's input events.
+platform::InputEventSink& WindowEvents();
+
 // Takes pending window events, simulated key presses and the scripted
 // input that is due.
 void ProcessInputMessages();

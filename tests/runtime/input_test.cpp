@@ -223,6 +223,36 @@ TEST_F(InputTest, MouseEventsUnderTheMouseAndEverywhere) {
                           "6 wheel up 10 10"}));
 }
 
+TEST_F(InputTest, WindowEventsReachTheHandlers) {
+  platform::InputEventSink& window = runtime::WindowEvents();
+  // Both shift keys: the shared code stays held until both are up.
+  window.KeyDown(16, 160);
+  window.KeyDown(16, 161);
+  window.KeyUp(16, 160);
+  EXPECT_TRUE(Devices().direct[16]);
+  EXPECT_FALSE(Devices().direct[160]);
+  EXPECT_TRUE(Devices().direct[161]);
+  EXPECT_TRUE(Devices().key_released[16]);
+  window.KeyUp(16, 161);
+  EXPECT_FALSE(Devices().direct[16]);
+
+  window.Character('x');
+  window.Wheel(-2);
+  window.MouseMoved(7, 9);
+  window.MouseButton(3, true);
+  EXPECT_EQ(Input().keyboard_string, "x");
+  EXPECT_TRUE(Devices().wheel_down);
+  EXPECT_FALSE(Devices().wheel_up);
+  EXPECT_EQ(Input().mouse_x, 7);
+  EXPECT_EQ(Input().mouse_y, 9);
+  EXPECT_EQ(Input().mouse_button, 3);
+  EXPECT_TRUE(Devices().direct[4]);  // the middle button's key code
+  window.CloseRequested();
+  EXPECT_TRUE(Devices().key_down[27]);
+  EXPECT_FALSE(Devices().key_pressed[27]);
+  EXPECT_EQ(Input().keyboard_lastkey, 27);
+}
+
 TEST_F(InputTest, WindowToRoomMappingGivesMouseX) {
   runtime::SetWindowToRoomMapping([](double wx, double wy, double& rx, double& ry) {
     rx = wx / 2 + 100;
