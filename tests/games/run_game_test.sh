@@ -3,9 +3,11 @@
 # virtual clock in a scratch directory, and compares the file "output.txt"
 # the game wrote with PROJECT/expected.txt. Optional files: args (more vrun
 # options), input.txt (scripted input), expected_status (exit status, 0 by default),
-# expected_messages.txt (lines vrun must print).
+# expected_messages.txt (lines vrun must print), expected_pixels.txt (lines
+# "FILE X Y #RRGGBB": pixels of the PNG files the game run left, such as
+# screenshots; checked with the png_pixel program given as fourth argument).
 set -euo pipefail
-vpack=$1 vrun=$2 project=$3
+vpack=$1 vrun=$2 project=$3 png_pixel=${4:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$vpack" build "$project" -o "$work/game"
@@ -32,6 +34,15 @@ if [ -f "$project/expected_messages.txt" ]; then
       echo "message not shown: $line"; cat "$work/stdout" "$work/stderr"; exit 1
     fi
   done < "$project/expected_messages.txt"
+fi
+if [ -f "$project/expected_pixels.txt" ]; then
+  while read -r file x y colour; do
+    [ -z "$file" ] && continue
+    actual=$("$png_pixel" "$work/$file" "$x" "$y") || { echo "cannot read $file"; cat "$work/stderr"; exit 1; }
+    if [ "$actual" != "$colour" ]; then
+      echo "$file ($x, $y): $actual, expected $colour"; exit 1
+    fi
+  done < "$project/expected_pixels.txt"
 fi
 # Without expected.txt the game must not have written output.txt at all
 # (it is not meant to start).
