@@ -107,6 +107,17 @@ void SetArgumentSlot(int slot, const RValue& value) {
   if (slot >= g_arguments_in_use) g_arguments_in_use = slot + 1;
 }
 
+void SaveArguments(SavedArguments& saved) {
+  saved.in_use = g_arguments_in_use;
+  for (int i = 0; i < g_arguments_in_use; ++i) saved.values[i] = g_arguments[i];
+}
+
+void RestoreArguments(const SavedArguments& saved) {
+  for (int i = 0; i < saved.in_use; ++i) g_arguments[i] = saved.values[i];
+  for (int i = saved.in_use; i < g_arguments_in_use; ++i) g_arguments[i].SetReal(0.0);
+  g_arguments_in_use = saved.in_use;
+}
+
 bool GetArgumentArray(runtime::CInstance*, int index, RValue& out) {
   out = g_arguments[index >= 0 && index < kArgumentSlots ? index : 0];
   return true;

@@ -57,6 +57,15 @@ int ArgumentSlotsInUse();
 void SetArgumentSlotsInUse(int count);
 void SetArgumentSlot(int slot, const RValue& value);
 
+// The argument slots as they were, for code that sets them for a while
+// (actions): save, set with SetArgumentSlot, then restore.
+struct SavedArguments {
+  RValue values[kArgumentSlots];
+  int in_use = 0;
+};
+void SaveArguments(SavedArguments& saved);
+void RestoreArguments(const SavedArguments& saved);
+
 // Getters and setters of the interpreter-owned built-in variables, for the
 // table that registers all built-in variables in their fixed order.
 // argument[i] (an index outside 0..15 means 0):

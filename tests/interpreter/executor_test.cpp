@@ -221,6 +221,21 @@ TEST_F(ExecutorTest, ScriptsGetArgumentsAndGiveResults) {
   EXPECT_TRUE(testing::Run("argument5 = 5; return peek5(1)").IsReal(0));
 }
 
+TEST_F(ExecutorTest, ArgumentSlotsCanBeSetForAWhileAndRestored) {
+  SetArgumentSlot(1, RValue(std::string("kept")));
+  SavedArguments saved;
+  SaveArguments(saved);
+  SetArgumentSlot(1, RValue(2.0));
+  SetArgumentSlot(6, RValue(6.0));
+  EXPECT_TRUE(testing::Run("return argument1 + argument[6]").IsReal(8));
+  RestoreArguments(saved);
+  EXPECT_TRUE(testing::Run("return argument1").IsString("kept"));
+  EXPECT_TRUE(testing::Run("return argument6").IsReal(0));
+  // argument[i] outside 0..15 means argument0.
+  SetArgumentSlot(0, RValue(4.0));
+  EXPECT_TRUE(testing::Run("return argument[16] + argument[20]").IsReal(8));
+}
+
 TEST_F(ExecutorTest, ScriptsThatReturnNothingGiveZeroInExpressions) {
   testing::AddScript("nothing", "");
   testing::AddScript("once", "if global.done == 0 { global.done = 1; return 1 }");
