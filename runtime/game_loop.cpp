@@ -414,58 +414,98 @@ void PerformPendingRoomChange() {
   }
 }
 
+namespace {
+
+// The loop's schedule: when the last step was due, the second being
+// counted for fps, and the steps counted in it.
+struct Schedule {
+  int64_t reference = 0;
+  int64_t second_mark = 0;
+  int counter = 0;
+};
+
+Schedule& TheSchedule() {
+  static Schedule schedule;
+  return schedule;
+}
+
+// One iteration of the loop: step, wait, frame, room change, messages.
+void RunIteration() {
+  GameState& game = Game();
+  Schedule& schedule = TheSchedule();
+  try {
+    const LoopOptions& options = LoopSettings();
+    if (options.max_steps >= 0 && game.steps_run >= options.max_steps) {
+      // The step limit ends the game the way game_end does.
+      if (game.pending_room_change != kAbortGame) game.pending_room_change = kEndGame;
+      PerformPendingRoomChange();
+      return;
+    }
+    RunStep();
+    game.steps_run += 1;
+    const int64_t t = ClockNow();
+    if (t < schedule.reference) schedule.reference = t;
+    CRunRoom* room = CurrentRoom();
+    if (room != nullptr && room->data.speed < 1) room->data.speed = 1;
+    const int64_t per_step = 1000000 / (room != nullptr ? room->data.speed : 30);
+    const int64_t w =
+        std::min<int64_t>(std::max<int64_t>(per_step - (t - schedule.reference), 0), 1000000);
+    Wait(w);
+    schedule.reference = t + w;
+    if (schedule.reference < schedule.second_mark) schedule.second_mark = schedule.reference;
+    if (schedule.reference / 1000000 > schedule.second_mark / 1000000) {
+      game.fps = schedule.counter;
+      schedule.counter = 0;
+      schedule.second_mark = schedule.reference;
+    }
+    schedule.counter += 1;
+    if (!Pending() && game.automatic_draw) {
+      if (Hooks().present_frame != nullptr) Hooks().present_frame(game.transition_kind);
+      game.transition_kind = 0;
+    }
+    PerformPendingRoomChange();
+    ProcessMessages();
+  } catch (const std::exception&) {
+    // A failure inside one iteration ends that iteration; the game goes on.
+  }
+}
+
+}  // namespace
+
 bool RunGame() {
   GameState& game = Game();
   if (!game.running) {
     game.steps_run = 0;
+    ResetClock();
     StartGame();
   }
+  game.paused = false;
   PerformPendingRoomChange();
-  ResetClock();
-  int64_t second_mark = ClockNow();
-  int64_t reference = second_mark;
+  Schedule& schedule = TheSchedule();
+  schedule.second_mark = schedule.reference = ClockNow();
+  schedule.counter = 0;
   game.fps = 0;
-  int counter = 0;
   ProcessMessages();
-  const LoopOptions& options = LoopSettings();
-  while (game.running && !game.paused) {
-    try {
-      if (options.max_steps >= 0 && game.steps_run >= options.max_steps) {
-        // The step limit ends the game the way game_end does.
-        if (game.pending_room_change != kAbortGame) game.pending_room_change = kEndGame;
-        PerformPendingRoomChange();
-        continue;
-      }
-      RunStep();
-      game.steps_run += 1;
-      const int64_t t = ClockNow();
-      if (t < reference) reference = t;
-      CRunRoom* room = CurrentRoom();
-      if (room != nullptr && room->data.speed < 1) room->data.speed = 1;
-      const int64_t per_step = 1000000 / (room != nullptr ? room->data.speed : 30);
-      const int64_t w = std::min<int64_t>(std::max<int64_t>(per_step - (t - reference), 0), 1000000);
-      Wait(w);
-      reference = t + w;
-      if (reference < second_mark) second_mark = reference;
-      if (reference / 1000000 > second_mark / 1000000) {
-        game.fps = counter;
-        counter = 0;
-        second_mark = reference;
-      }
-      counter += 1;
-      if (!Pending() && game.automatic_draw) {
-        if (Hooks().present_frame != nullptr) Hooks().present_frame(game.transition_kind);
-        game.transition_kind = 0;
-      }
-      PerformPendingRoomChange();
-      ProcessMessages();
-    } catch (const std::exception&) {
-      // A failure inside one iteration ends that iteration; the game goes on.
-    }
-  }
+  while (game.running && !game.paused) RunIteration();
   const bool aborted = game.pending_room_change == kAbortGame;
   if (!game.running) EndGame();
   return aborted;
+}
+
+void PauseGame() { Game().paused = true; }
+
+void SingleStep() {
+  GameState& game = Game();
+  if (!game.running || !game.paused) return;
+  RunIteration();
+  if (!game.running) EndGame();
+}
+
+void StopGame() {
+  GameState& game = Game();
+  if (game.paused && game.running) EndGame();
+  game.running = false;
+  game.paused = false;
 }
 
 }  // namespace vendrel::runtime

@@ -27,6 +27,12 @@ void EndGame();
 // is paused); ends the game when it is over. Returns whether the game ended
 // after an error aborted it.
 bool RunGame();
+// For the debug window: PauseGame makes RunGame return after the current
+// iteration; SingleStep runs one iteration of a paused game; StopGame ends
+// a paused game. RunGame resumes a paused game.
+void PauseGame();
+void SingleStep();
+void StopGame();
 
 // One step of game logic in the current room.
 void RunStep();

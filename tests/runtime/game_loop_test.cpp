@@ -156,6 +156,33 @@ TEST_F(GameTest, AbortOnErrorEndsTheGameAfterTheStep) {
   EXPECT_EQ(Log(), Lines({"step", "game end"}));
 }
 
+TEST_F(GameTest, PausedGameRunsSingleStepsResumesAndStops) {
+  static int64_t pause_after = 0;
+  const int o = AddObject("o");
+  Code(o, kEventStep, 0, "global.n += 1; log('step', global.n)");
+  Code(o, kEventCreate, 0, "global.n = 0");
+  Code(o, kEventOther, 3, "log('game end')");
+  // The debug window pauses from outside game code, between steps.
+  runtime::Hooks().process_messages = [] {
+    if (runtime::Game().steps_run == pause_after) runtime::PauseGame();
+  };
+  const int r = AddRoom("r");
+  Place(r, o, 0, 0);
+  ASSERT_TRUE(Prepare());
+  pause_after = 1;
+  runtime::RunGame();
+  EXPECT_TRUE(runtime::Game().running);
+  EXPECT_TRUE(runtime::Game().paused);
+  runtime::SingleStep();
+  runtime::SingleStep();
+  pause_after = 5;
+  runtime::RunGame();
+  EXPECT_TRUE(runtime::Game().paused);
+  runtime::StopGame();
+  EXPECT_FALSE(runtime::Game().running);
+  EXPECT_EQ(Log(), Lines({"step 1", "step 2", "step 3", "step 4", "step 5", "game end"}));
+}
+
 TEST_F(GameTest, RoomSpeedSetsTheVirtualClockPace) {
   const int o = AddObject("o");
   Code(o, kEventStep, 0, "log(current_time)");
