@@ -78,17 +78,36 @@ PresentationLayout Layout() {
 void SaveRequestedScreenshot() {
   const int64_t frame = runtime::Game().steps_run;
   WindowState& s = State();
+  if (s.shots_taken.count(frame) != 0) return;
+  bool asked = false;
   for (const runner::Screenshot& shot : runner::CurrentOptions().screenshots) {
-    if (shot.frame != frame || s.shots_taken.count(frame) != 0) continue;
+    if (shot.frame != frame) continue;
+    asked = true;
     std::string error;
     if (!SaveScreenshot(shot.file, &error))
       std::fprintf(stderr, "Cannot save screenshot %s: %s\n", shot.file.c_str(), error.c_str());
   }
-  s.shots_taken.insert(frame);
+  if (asked) s.shots_taken.insert(frame);
 }
 
 void ShowGameWindow() {
   if (platform::Window* window = State().window.get()) window->SetVisible(true);
+}
+
+void ToggleFullScreen() {
+  if (platform::Window* window = State().window.get())
+    window->SetFullscreen(!window->Fullscreen());
+}
+
+// Screenshots asked for frames that were never presented are named, so a
+// run that ended early does not pass for one that saved them.
+void ReportMissingScreenshots() {
+  const WindowState& s = State();
+  for (const runner::Screenshot& shot : runner::CurrentOptions().screenshots) {
+    if (s.shots_taken.count(shot.frame) == 0)
+      std::fprintf(stderr, "No screenshot %s: frame %lld was not drawn\n", shot.file.c_str(),
+                   static_cast<long long>(shot.frame));
+  }
 }
 
 }  // namespace
@@ -190,6 +209,7 @@ bool PrepareGraphics() {
 }
 
 void ShutDownGraphics() {
+  if (State().window) ReportMissingScreenshots();
   SetPresentationLayoutProvider(nullptr);
   DestroyDevice();
   State().window.reset();
@@ -210,6 +230,7 @@ void InstallGameGraphics() {
   hooks.present_frame = PresentFrame;
   hooks.adapt_window_to_room = AdaptRegionToRoom;
   hooks.show_game_window = ShowGameWindow;
+  hooks.toggle_full_screen = ToggleFullScreen;
 }
 
 }  // namespace vendrel::graphics
