@@ -25,6 +25,9 @@ namespace vendrel::interp {
 void RegisterMathFunctions();
 void RegisterStringFunctions();
 void RegisterDateFunctions();
+void RegisterCodeFunctions();
+void RegisterVariableFunctions();
+void RegisterEventFunctions();
 
 // Argument conversions. A handler reads an argument by its real field (a
 // string counts as 0) or by its string field (a real counts as ""); the

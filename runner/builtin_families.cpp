@@ -19,6 +19,9 @@ void RegisterAllFunctionFamilies() {
   interp::RegisterMathFunctions();
   interp::RegisterStringFunctions();
   interp::RegisterDateFunctions();
+  interp::RegisterCodeFunctions();
+  interp::RegisterVariableFunctions();
+  interp::RegisterEventFunctions();
   runtime::RegisterInstanceFunctions();
   runtime::RegisterMotionFunctions();
   runtime::RegisterPathFunctions();
