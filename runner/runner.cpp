@@ -15,8 +15,10 @@
 #include "interpreter/events.h"
 #include "interpreter/random.h"
 #include "interpreter/variables.h"
+#include "library/library.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 #include "runner/builtin_families.h"
 #include "runner/game_data.h"
 #include "runner/loading_screen.h"
@@ -29,6 +31,7 @@
 #include "runtime/game_state.h"
 #include "runtime/hooks.h"
 #include "runtime/input.h"
+#include "sound/sound_system.h"
 
 namespace vendrel::runner {
 
@@ -183,6 +186,7 @@ void ShutDownRunner() {
   runtime::RuntimeHooks& hooks = runtime::Hooks();
   if (hooks.shut_down_graphics != nullptr) hooks.shut_down_graphics();
   if (hooks.shut_down_sound != nullptr) hooks.shut_down_sound();
+  library::CloseAllFiles();
 }
 
 }  // namespace
@@ -198,6 +202,10 @@ int RunGame(const RunOptions& options) {
     effective.game_parameters.insert(effective.game_parameters.begin(), effective.game);
   }
   SetCurrentOptions(effective);
+  library::SetGameParameters(effective.game_parameters);
+  std::error_code no_directory;
+  platform::SetGameWorkingDirectory(fs::current_path(no_directory).string());
+  if (!TempDir().empty()) platform::SetExtraAllowedDirectories({TempDir()});
 
   RegisterAllFunctionFamilies();
   runtime::RegisterBuiltinVariables();
@@ -208,6 +216,11 @@ int RunGame(const RunOptions& options) {
   }
   runtime::InstallCollisionHooks();
   graphics::InstallGameGraphics();
+  sound::InstallSoundHooks();
+  if (!effective.audio_out.empty() && !sound::StartOfflineOutput(effective.audio_out)) {
+    ShowStartupMessage("Cannot write the sound output file " + effective.audio_out + ".");
+    return kExitStartupFailed;
+  }
   if (effective.seed) interp::SeedRandom(*effective.seed);
   ExtractedFiles extracted;
   CStream game_data;
@@ -220,6 +233,7 @@ int RunGame(const RunOptions& options) {
   }
 
   ApplySettings(effective);
+  library::SetGameId(Identity().GameId);
   interp::InstallErrorHooks();
   runtime::InstallInstanceAccess();
   int status = kExitOk;
