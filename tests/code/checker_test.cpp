@@ -45,6 +45,16 @@ TEST_F(CheckerTest, IdentifiersResolveToCallsConstantsOrVariables) {
   EXPECT_TRUE(testing::Eval("x").IsReal(1));
 }
 
+TEST_F(CheckerTest, BuiltinFunctionsWinOverScriptsOfTheSameName) {
+  testing::AddScript("test_sum", "return 100");
+  testing::AddScript("own", "return 7");
+  ASSERT_TRUE(CompileScripts());
+  EXPECT_EQ(FindFunction("test_sum"), FindBuiltinFunction("test_sum"));
+  EXPECT_EQ(FindFunction("own"), kScriptFunctionBase + 1);
+  EXPECT_EQ(FindFunction("Own"), -1);
+  EXPECT_TRUE(testing::Run("return test_sum(1, 2) + own()").IsReal(10));
+}
+
 TEST_F(CheckerTest, VariableIdsAreSharedAndStable) {
   const int first = VariableId("some_new_name");
   EXPECT_GE(first, kFirstUserVariableId);
