@@ -131,6 +131,11 @@ void SetRegionSize(int width, int height, bool adapt_window) {
   }
 }
 
+void SetRegionScale(double scale, bool adapt_window) {
+  State().region_scale = scale;
+  SetRegionSize(0, 0, adapt_window);
+}
+
 platform::DeviceRect DestinationRect(int client_width, int client_height) {
   const WindowState& s = State();
   if (s.region_scale == 0) return {0, 0, client_width, client_height};

@@ -12,6 +12,10 @@ namespace vendrel::graphics {
 // frame drawing and presentation, window fitting).
 void InstallGameGraphics();
 
+// Built-ins: screen_redraw, set_automatic_draw, the region functions and
+// the run-time tile functions.
+void RegisterRoomDrawFunctions();
+
 // The graphics start-up: window, device with texture filtering as the game
 // asks, textures of backgrounds, sprites and fonts, first scene. Shows a
 // message and gives false when no window or no drawing device can be had.
@@ -26,6 +30,9 @@ double RegionScale();
 // Sets the region size (a size of 0 or less leaves that side alone); with
 // [adapt_window] and a positive scale the window takes the scaled size.
 void SetRegionSize(int width, int height, bool adapt_window);
+// Sets the scale; the window then fits the scaled region as SetRegionSize
+// does.
+void SetRegionScale(double scale, bool adapt_window);
 
 // Where the region is shown in a client area of [client_width] by
 // [client_height].

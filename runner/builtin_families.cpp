@@ -2,6 +2,7 @@
 
 #include "graphics/draw.h"
 #include "graphics/font_resource.h"
+#include "graphics/game_graphics.h"
 #include "graphics/surface.h"
 #include "graphics/text.h"
 #include "interpreter/function_families.h"
@@ -33,6 +34,7 @@ void RegisterAllFunctionFamilies() {
   graphics::RegisterFontFunctions();
   graphics::RegisterDrawFunctions();
   graphics::RegisterSurfaceFunctions();
+  graphics::RegisterRoomDrawFunctions();
   sound::RegisterSoundFunctions();
 }
 
