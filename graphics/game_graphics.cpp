@@ -18,6 +18,7 @@
 #include "runner/settings.h"
 #include "runtime/game_state.h"
 #include "runtime/hooks.h"
+#include "runtime/input.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -148,6 +149,40 @@ platform::DeviceRect DestinationRect(int client_width, int client_height) {
   return {(client_width - w) / 2, (client_height - h) / 2, w, h};
 }
 
+void ClientToRegion(int client_width, int client_height, double a, double b, double& rx,
+                    double& ry) {
+  const WindowState& s = State();
+  rx = ry = 0;
+  if (s.region_scale == 0) {
+    if (client_width <= 0 || client_height <= 0) return;
+    rx = std::nearbyint(a * s.region_width / client_width);
+    ry = std::nearbyint(b * s.region_height / client_height);
+    return;
+  }
+  const platform::DeviceRect dest = DestinationRect(client_width, client_height);
+  double factor = s.region_scale;
+  if (factor < 0) {
+    factor = std::min(double(client_height) / s.region_height,
+                      double(client_width) / s.region_width);
+  }
+  if (factor == 0) return;
+  rx = std::nearbyint((a - dest.x) / factor);
+  ry = std::nearbyint((b - dest.y) / factor);
+}
+
+void WindowToRegion(double a, double b, double& rx, double& ry) {
+  const WindowState& s = State();
+  const platform::Window* window = s.window.get();
+  ClientToRegion(window ? window->ClientWidth() : s.region_width,
+                 window ? window->ClientHeight() : s.region_height, a, b, rx, ry);
+}
+
+void WindowToRoom(double a, double b, double& x, double& y) {
+  double rx = 0, ry = 0;
+  WindowToRegion(a, b, rx, ry);
+  MapRegionThroughViews(rx, ry, x, y);
+}
+
 void AdaptRegionToRoom() {
   const runtime::CRunRoom* room = runtime::CurrentRoom();
   if (room == nullptr) return;
@@ -236,6 +271,7 @@ void InstallGameGraphics() {
   hooks.adapt_window_to_room = AdaptRegionToRoom;
   hooks.show_game_window = ShowGameWindow;
   hooks.toggle_full_screen = ToggleFullScreen;
+  runtime::SetWindowToRoomMapping(WindowToRoom);
 }
 
 }  // namespace vendrel::graphics

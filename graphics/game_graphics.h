@@ -38,6 +38,15 @@ void SetRegionScale(double scale, bool adapt_window);
 // [client_height].
 platform::DeviceRect DestinationRect(int client_width, int client_height);
 
+// A point of a client area of [client_width] by [client_height] mapped to
+// the region, undoing the scaling of DestinationRect.
+void ClientToRegion(int client_width, int client_height, double a, double b, double& rx,
+                    double& ry);
+// A point of the game window's client area mapped to the region, and
+// through the drawn views to the room (the cursor's mouse_x and mouse_y).
+void WindowToRegion(double a, double b, double& rx, double& ry);
+void WindowToRoom(double a, double b, double& x, double& y);
+
 // Fits the region to the current room: the union of the visible ports
 // with views on (at least 8 by 8), else the room size, clipped to the
 // screen; a changed size resizes and centres the window.

@@ -12,6 +12,7 @@
 #include "interpreter/function_families.h"
 #include "resources/game_resources.h"
 #include "runtime/game_state.h"
+#include "runtime/input.h"
 #include "runtime/room_state.h"
 
 namespace vendrel::graphics {
@@ -73,6 +74,24 @@ VENDREL_BUILTIN(ScreenRedraw) {
   BeginScene();
 }
 VENDREL_BUILTIN(SetAutomaticDraw) { runtime::Game().automatic_draw = ArgBool(args[0]); }
+
+// The cursor mapped through view [v] (whether or not it lies in the view),
+// or through all views when [all]; [want_x] picks the coordinate.
+double ViewMouse(bool all, int v, bool want_x) {
+  const runtime::KeyboardMouseState& devices = runtime::Devices();
+  double rx = 0, ry = 0, x = 0, y = 0;
+  WindowToRegion(devices.cursor_x, devices.cursor_y, rx, ry);
+  if (all)
+    MapRegionThroughViews(rx, ry, x, y);
+  else
+    MapRegionThroughView(v, rx, ry, x, y);
+  return want_x ? x : y;
+}
+
+VENDREL_BUILTIN(WindowViewMouseGetX) { result.SetReal(ViewMouse(false, ArgId(args[0]), true)); }
+VENDREL_BUILTIN(WindowViewMouseGetY) { result.SetReal(ViewMouse(false, ArgId(args[0]), false)); }
+VENDREL_BUILTIN(WindowViewsMouseGetX) { result.SetReal(ViewMouse(true, 0, true)); }
+VENDREL_BUILTIN(WindowViewsMouseGetY) { result.SetReal(ViewMouse(true, 0, false)); }
 
 VENDREL_BUILTIN(WindowGetRegionWidth) { result.SetReal(RegionWidth()); }
 VENDREL_BUILTIN(WindowGetRegionHeight) { result.SetReal(RegionHeight()); }
@@ -240,6 +259,10 @@ VENDREL_BUILTIN(TileLayerDepth) {
 static const code::FunctionTableRow kRoomDrawFunctions[] = {
     {"screen_redraw", 0, ScreenRedraw},
     {"set_automatic_draw", 1, SetAutomaticDraw},
+    {"window_view_mouse_get_x", 1, WindowViewMouseGetX},
+    {"window_view_mouse_get_y", 1, WindowViewMouseGetY},
+    {"window_views_mouse_get_x", 0, WindowViewsMouseGetX},
+    {"window_views_mouse_get_y", 0, WindowViewsMouseGetY},
     {"window_get_region_width", 0, WindowGetRegionWidth},
     {"window_get_region_height", 0, WindowGetRegionHeight},
     {"window_get_region_scale", 0, WindowGetRegionScale},

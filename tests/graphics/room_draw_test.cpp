@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/draw.h"
+#include "graphics/game_graphics.h"
 #include "graphics/resource_draw.h"
 #include "graphics/room_draw.h"
 #include "graphics/texture.h"
@@ -278,6 +279,39 @@ TEST_F(RoomDrawTest, CaptionShowsScoreLivesAndHealthAsAsked) {
     game.health = c.health;
     EXPECT_EQ(FrameCaption(*room_), c.expected);
   }
+}
+
+TEST(RegionMappingTest, ClientPointsMapToTheRegionThroughTheScaling) {
+  struct Case {
+    const char* name;
+    double scale;
+    int client_width, client_height;
+    double a, b;
+    double expected_x, expected_y;
+  };
+  // A 100 by 50 region.
+  const Case cases[] = {
+      {"scale 1", 1, 100, 50, 10, 20, 10, 20},
+      {"scale 2, halves to even", 2, 200, 100, 21, 41, 10, 20},
+      {"scale 2 in a larger client, centred", 2, 300, 100, 71, 41, 10, 20},
+      {"stretched", 0, 200, 200, 100, 100, 50, 25},
+      {"letterboxed: margins of 50 left and right", -1, 300, 100, 150, 40, 50, 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetRegionScale(c.scale, false);
+    SetRegionSize(100, 50, false);
+    double x = -1, y = -1;
+    ClientToRegion(c.client_width, c.client_height, c.a, c.b, x, y);
+    EXPECT_EQ(x, c.expected_x);
+    EXPECT_EQ(y, c.expected_y);
+  }
+  SetRegionScale(-1, false);
+  const platform::DeviceRect dest = DestinationRect(301, 100);
+  EXPECT_EQ(dest.x, 50);  // the odd pixel goes to the right margin
+  EXPECT_EQ(dest.width, 200);
+  SetRegionScale(1, false);
+  SetRegionSize(8, 8, false);
 }
 
 }  // namespace
