@@ -447,7 +447,9 @@ void RunIteration() {
     if (t < schedule.reference) schedule.reference = t;
     CRunRoom* room = CurrentRoom();
     if (room != nullptr && room->data.speed < 1) room->data.speed = 1;
-    const int64_t per_step = 1000000 / (room != nullptr ? room->data.speed : 30);
+    const int room_speed = room != nullptr ? room->data.speed : 30;
+    if (Hooks().sound_step != nullptr) Hooks().sound_step(room_speed);
+    const int64_t per_step = 1000000 / room_speed;
     const int64_t w =
         std::min<int64_t>(std::max<int64_t>(per_step - (t - schedule.reference), 0), 1000000);
     Wait(w);

@@ -20,6 +20,9 @@ struct RuntimeHooks {
   // without a further message (the graphics side shows its own).
   bool (*prepare_graphics)() = nullptr;
   void (*shut_down_sound)() = nullptr;
+  // Mixes the sound of one step at [room_speed] steps per second; on the
+  // virtual clock this is what advances the sound.
+  void (*sound_step)(int room_speed) = nullptr;
   void (*shut_down_graphics)() = nullptr;
 
   // Window -----------------------------------------------------------------

@@ -90,6 +90,7 @@ void ShutdownSoundSystem() {
 void InstallSoundHooks() {
   runtime::Hooks().prepare_sounds = PrepareSoundsHook;
   runtime::Hooks().shut_down_sound = ShutDownSoundHook;
+  runtime::Hooks().sound_step = RenderGameStep;
 }
 
 bool StartOfflineOutput(const std::string& path) { return Engine().StartFileOutput(path); }
