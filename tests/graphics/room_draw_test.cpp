@@ -195,6 +195,37 @@ TEST_F(RoomDrawTest, EachVisibleViewIsDrawnInItsPort) {
   EXPECT_EQ(ActiveViewMouseEntries(), 0);
 }
 
+TEST_F(RoomDrawTest, ViewsOnButNoneVisibleShowOnlyTheWindowColour) {
+  room_->data.views_enabled = true;
+  for (resources::CView& view : room_->data.views) view.visible = false;
+  AddInstance(100001, 0, 10, 10, 0);
+  AddTile(0, 0, 0);
+  RedrawFrame();
+  EXPECT_TRUE(DrawnItems().empty());
+  ASSERT_EQ(device_->clears.size(), 1u);
+  EXPECT_EQ(device_->clears[0].color, 0xFFFFFFFFu);  // the default window colour
+}
+
+TEST_F(RoomDrawTest, ScaledInstancesAndTheCursorSpriteAreDrawnAsAsked) {
+  CInstance* wide = AddInstance(100001, 0, 10, 0, 0);
+  wide->image_xscale = 2;
+  runtime::Game().cursor_sprite = 1;
+  runtime::Input().mouse_x = 77;
+  runtime::Input().mouse_y = 5;
+  RedrawFrame();
+  ASSERT_EQ(DrawnItems(), (std::vector<std::string>{"a@10", "b@77"}));
+  float left = 1e9f, right = -1e9f;
+  for (const platform::RecordedDraw& draw : device_->draws) {
+    if (draw.texture != SpriteHandle(0)) continue;
+    for (const platform::DeviceVertex& v : draw.vertices) {
+      left = std::min(left, v.x);
+      right = std::max(right, v.x);
+    }
+  }
+  EXPECT_FLOAT_EQ(right - left, 8.0f);  // a 4 pixel wide sprite at x scale 2
+  runtime::Input() = runtime::InputState();
+}
+
 TEST_F(RoomDrawTest, ViewsFollowTheirInstanceWithinBordersSpeedsAndTheRoom) {
   struct Case {
     const char* name;
