@@ -15,9 +15,15 @@ args=()
 [ -f "$project/args" ] && read -r -a args < "$project/args"
 # Scripted keyboard, mouse and joystick input (vrun --input).
 [ -f "$project/input.txt" ] && args+=(--input "$project/input.txt")
+# The run's temporary directory is made in a base of our own ("temp" is
+# the first place looked at), which must be empty again afterwards.
+mkdir "$work/temp-base"
 status=0
-(cd "$work" && "$vrun" --headless --no-wait --seed 1 --frames 10000 "${args[@]}" game) \
-  > "$work/stdout" 2> "$work/stderr" || status=$?
+(cd "$work" && temp="$work/temp-base" "$vrun" --headless --no-wait --seed 1 --frames 10000 \
+   "${args[@]}" game) > "$work/stdout" 2> "$work/stderr" || status=$?
+if [ -n "$(ls -A "$work/temp-base")" ]; then
+  echo "the temporary directory was left behind:"; ls -laR "$work/temp-base"; exit 1
+fi
 if [ -f "$project/expected_status" ]; then
   expected_status=$(cat "$project/expected_status")
 else
