@@ -28,6 +28,7 @@ void RegisterDateFunctions();
 void RegisterCodeFunctions();
 void RegisterVariableFunctions();
 void RegisterEventFunctions();
+void RegisterSystemFunctions();
 
 // Argument conversions. A handler reads an argument by its real field (a
 // string counts as 0) or by its string field (a real counts as ""); the

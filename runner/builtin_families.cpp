@@ -23,6 +23,7 @@ void RegisterAllFunctionFamilies() {
   interp::RegisterCodeFunctions();
   interp::RegisterVariableFunctions();
   interp::RegisterEventFunctions();
+  interp::RegisterSystemFunctions();
   runtime::RegisterInstanceFunctions();
   runtime::RegisterMotionFunctions();
   runtime::RegisterPathFunctions();
