@@ -111,20 +111,6 @@ inline const RValue* FindInList(CVariableList& list, int id, int index, int32_t&
   return variable != nullptr ? ElementOf(*variable, index) : nullptr;
 }
 
-// Reads from one instance: built-in ids through their getter.
-inline bool ReadInstance(CInstance* instance, int id, int index, RValue& out, int32_t& hint) {
-  if (id < kFirstUserId) return GetBuiltin(id, instance, index, out);
-  if (const RValue* element = FindInList(instance->variables, id, index, hint)) {
-    Assign(out, *element);
-    return true;
-  }
-  if (VariableSettings().uninitialized_is_zero) {
-    out.SetReal(0.0);
-    return true;
-  }
-  return false;
-}
-
 inline bool ReadList(CVariableList* list, int id, int index, RValue& out, int32_t& hint) {
   if (list != nullptr) {
     if (const RValue* element = FindInList(*list, id, index, hint)) {
@@ -137,6 +123,13 @@ inline bool ReadList(CVariableList* list, int id, int index, RValue& out, int32_
     return true;
   }
   return false;
+}
+
+// Reads from one instance: built-in ids through their getter, the others
+// from its variable list.
+inline bool ReadInstance(CInstance* instance, int id, int index, RValue& out, int32_t& hint) {
+  if (id < kFirstUserId) return GetBuiltin(id, instance, index, out);
+  return ReadList(&instance->variables, id, index, out, hint);
 }
 
 inline void WriteList(CVariableList& list, int id, int index, const RValue& value,
