@@ -7,6 +7,7 @@
 #include "code/function_registry.h"
 #include "graphics/color.h"
 #include "graphics/device.h"
+#include "graphics/function_arguments.h"
 #include "graphics/draw.h"
 #include "graphics/resource_draw.h"
 #include "interpreter/function_families.h"
@@ -19,16 +20,6 @@ namespace {
 using interp::ArgInt;
 using interp::ArgReal;
 using interp::RValue;
-
-bool ArgBool(const RValue& value) { return ArgReal(value) >= 0.5; }
-int ArgId(const RValue& value) {
-  int64_t id = ArgInt(value);
-  return id < INT32_MIN || id > INT32_MAX ? -1 : int(id);
-}
-int ArgSmallInt(const RValue& value) {
-  int64_t n = ArgInt(value);
-  return n < INT32_MIN ? INT32_MIN : n > INT32_MAX ? INT32_MAX : int(n);
-}
 
 // A negative subimage is the calling instance's current image.
 int64_t Frame(runtime::CInstance* self, const RValue& value) {

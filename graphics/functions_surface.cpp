@@ -8,6 +8,7 @@
 #include "code/errors.h"
 #include "code/function_registry.h"
 #include "graphics/device.h"
+#include "graphics/function_arguments.h"
 #include "graphics/resource_draw.h"
 #include "graphics/surface.h"
 #include "graphics/texture.h"
@@ -23,16 +24,6 @@ using interp::ArgInt;
 using interp::ArgReal;
 using interp::ArgString;
 using interp::RValue;
-
-bool ArgBool(const RValue& value) { return ArgReal(value) >= 0.5; }
-int ArgId(const RValue& value) {
-  int64_t id = ArgInt(value);
-  return id < INT32_MIN || id > INT32_MAX ? -1 : int(id);
-}
-int ArgSmallInt(const RValue& value) {
-  int64_t n = ArgInt(value);
-  return n < INT32_MIN ? INT32_MIN : n > INT32_MAX ? INT32_MAX : int(n);
-}
 
 // True when surface [id] exists; reports it otherwise.
 bool ExistingSurface(int id) {
