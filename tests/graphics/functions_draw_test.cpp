@@ -17,6 +17,7 @@
 #include "resources/game_resources.h"
 #include "runtime/instance.h"
 #include "tests/graphics/recording_fixture.h"
+#include "tests/temp_path.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -223,7 +224,7 @@ TEST_F(DrawFunctionsTest, StateAndColourFunctionsRoundTrip) {
 }
 
 TEST_F(DrawFunctionsTest, ScreenSaveWritesABitmapOfTheRegion) {
-  std::string path = ::testing::TempDir() + "/vendrel_screen_save_test.bmp";
+  std::string path = testing::TestTempPath(".bmp");
   std::filesystem::remove(path);
   Call("screen_save", {S(path.c_str())});
   ASSERT_TRUE(std::filesystem::exists(path));

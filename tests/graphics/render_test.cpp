@@ -16,6 +16,7 @@
 #include "graphics/texture.h"
 #include "platform/png.h"
 #include "tests/graphics/headless_gl.h"
+#include "tests/temp_path.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -291,7 +292,7 @@ TEST_F(RenderTest, ScreenshotsHoldTheRegionAsPng) {
   DrawRectangle(0, 0, 3, 2, false);
   SetDrawColor(kGreen);
   DrawPoint(47, 47);
-  std::string path = ::testing::TempDir() + "/vendrel_screenshot_test.png";
+  std::string path = testing::TestTempPath(".png");
   std::string error;
   ASSERT_TRUE(SaveScreenshot(path, &error)) << error;
   std::ifstream in(path, std::ios::binary);

@@ -14,6 +14,7 @@
 #include "graphics/surface.h"
 #include "graphics/texture.h"
 #include "tests/graphics/recording_fixture.h"
+#include "tests/temp_path.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -224,7 +225,9 @@ TEST_F(SurfaceTest, CopiesAreClippedToSourceThenDestination) {
   for (const Case& c : cases) {
     Fill(dest, 0, 0, 6, 6, 0);
     CopySurfacePart(dest, c.x, c.y, source, c.sx, c.sy, c.w, c.h);
-    if (c.green_x >= 0) EXPECT_EQ(SurfacePixel(dest, c.green_x, c.green_y), 65280);
+    if (c.green_x >= 0) {
+      EXPECT_EQ(SurfacePixel(dest, c.green_x, c.green_y), 65280);
+    }
     EXPECT_EQ(SurfacePixel(dest, c.red_x, c.red_y), 255) << "copy to " << c.x << "," << c.y;
     EXPECT_EQ(SurfacePixel(dest, c.black_x, c.black_y), 0) << "copy to " << c.x << "," << c.y;
   }
@@ -241,7 +244,7 @@ TEST_F(SurfaceTest, SavedBitmapsHoldTheSurfaceRowsFromTheBottom) {
   int s = CreateSurface(3, 2);
   Fill(s, 0, 0, 3, 2, 0);
   Fill(s, 0, 0, 1, 1, 255);  // top-left red
-  std::string path = ::testing::TempDir() + "/vendrel_surface_test.bmp";
+  std::string path = testing::TestTempPath(".bmp");
   ASSERT_TRUE(SaveSurface(s, path, 0, 0, 3, 2));
   std::ifstream in(path, std::ios::binary);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -7,6 +7,7 @@
 #include "runner/settings.h"
 #include "runtime/input_script.h"
 #include "tests/runtime/motion_fixture.h"
+#include "tests/temp_path.h"
 
 namespace vendrel::testing {
 namespace {
@@ -28,7 +29,7 @@ class InputTest : public MotionGameTest {
 
   // Installs [text] as the input script of the run.
   void Script(const std::string& text) {
-    script_ = ::testing::TempDir() + "input_test_script.txt";
+    script_ = TestTempPath("_input.txt");
     std::ofstream(script_) << text;
     std::string error;
     ASSERT_TRUE(runtime::InstallInput(script_, &error)) << error;
