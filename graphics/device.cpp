@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "graphics/bmp.h"
+#include "graphics/game_window.h"
 #include "graphics/matrix.h"
 #include "graphics/surface.h"
 #include "graphics/texture.h"
@@ -109,7 +110,7 @@ bool PresentRegion(const DeviceRect& source, const DeviceRect& dest, bool fill_b
 
 bool CreateDevice(platform::Window& window, int wanted_width, int wanted_height,
                   bool synchronization) {
-  platform::DisplayMode mode = platform::DesktopDisplayMode();
+  platform::DisplayMode mode = CurrentDisplayMode();
   if (mode.bits_per_pixel != 0 && mode.bits_per_pixel != 16 && mode.bits_per_pixel != 32) {
     StartupFailure(
         "This program requires 16-bit (High Color) or 32-bit (Full Color) mode. Please change "
@@ -174,7 +175,7 @@ bool ResetDevice() {
   if (!s.device) return false;
   int width = s.device->BackBufferWidth(), height = s.device->BackBufferHeight();
   if (s.window != nullptr) {
-    platform::DisplayMode mode = platform::DesktopDisplayMode();
+    platform::DisplayMode mode = CurrentDisplayMode();
     if (mode.width <= 0 || mode.height <= 0) return false;
     width = mode.width;
     height = mode.height;

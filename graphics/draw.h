@@ -121,7 +121,4 @@ void SetRoomToRegionMapping(RoomToRegionMapping mapping);
 // draw_getpixel: the pixel under room point (x, y) as a game colour.
 int32_t DrawGetPixel(double x, double y);
 
-// Registers the draw_* built-in functions (runner/builtin_families.cpp).
-void RegisterDrawFunctions();
-
 }  // namespace vendrel::graphics

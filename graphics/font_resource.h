@@ -16,9 +16,6 @@
 
 namespace vendrel::graphics {
 
-// Registers the font resource built-ins (graphics/font_functions.cpp).
-void RegisterFontFunctions();
-
 // Back to a cleared font, its texture freed.
 void ClearFont(resources::CFont& font);
 // Frees the old texture; a font with a name that is not a sprite font gets

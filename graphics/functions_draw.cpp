@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "code/function_registry.h"
+#include "graphics/function_families.h"
 #include "graphics/color.h"
 #include "graphics/device.h"
 #include "graphics/function_arguments.h"

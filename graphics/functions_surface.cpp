@@ -7,6 +7,7 @@
 
 #include "code/errors.h"
 #include "code/function_registry.h"
+#include "graphics/function_families.h"
 #include "graphics/device.h"
 #include "graphics/function_arguments.h"
 #include "graphics/resource_draw.h"

@@ -2,6 +2,7 @@
 // the draw_text family. Handlers convert their arguments and call
 // graphics/text.h.
 #include "code/function_registry.h"
+#include "graphics/function_families.h"
 #include "graphics/text.h"
 #include "interpreter/function_families.h"
 

@@ -13,6 +13,7 @@
 #include "graphics/resource_draw.h"
 #include "graphics/room_draw.h"
 #include "platform/message_box.h"
+#include "graphics/game_window.h"
 #include "platform/window.h"
 #include "runner/options.h"
 #include "runner/settings.h"
@@ -23,63 +24,17 @@
 namespace vendrel::graphics {
 namespace {
 
-struct WindowState {
-  std::unique_ptr<platform::Window> window;
-  int region_width = 8;
-  int region_height = 8;
-  double region_scale = 1.0;
-  int32_t window_color = 0xFFFFFF;
-  // Frames already saved as screenshots (a frame number can be presented
-  // twice when a room starts; the first one counts).
-  std::set<int64_t> shots_taken;
-};
-
-WindowState& State() {
-  static WindowState state;
-  return state;
-}
-
-int RoundInt(double value) { return int(std::nearbyint(value)); }
-
-// The client size the region needs at the current scale.
-void ScaledRegionSize(int& width, int& height) {
-  const WindowState& s = State();
-  width = s.region_width;
-  height = s.region_height;
-  if (s.region_scale > 0) {
-    width = RoundInt(s.region_scale * s.region_width);
-    height = RoundInt(s.region_scale * s.region_height);
-  }
-}
-
-// Sizes the window to the scaled region and centres it on the screen.
-void WindowDefault() {
-  platform::Window* window = State().window.get();
-  if (window == nullptr) return;
-  int width = 0, height = 0;
-  ScaledRegionSize(width, height);
-  width = std::max(width, 1);
-  height = std::max(height, 1);
-  window->SetClientSize(width, height);
-  const platform::DisplayMode mode = platform::DesktopDisplayMode();
-  window->SetClientPosition((mode.width - width) / 2, (mode.height - height) / 2);
-}
-
-PresentationLayout Layout() {
-  PresentationLayout layout;
-  const WindowState& s = State();
-  const platform::Window* window = s.window.get();
-  const int client_width = window ? window->ClientWidth() : s.region_width;
-  const int client_height = window ? window->ClientHeight() : s.region_height;
-  layout.dest = DestinationRect(client_width, client_height);
-  layout.border = DeviceColor(s.window_color, 1.0);
-  return layout;
+// Frames already saved as screenshots (a frame number can be presented
+// twice when a room starts; the first one counts).
+std::set<int64_t>& ShotsTaken() {
+  static std::set<int64_t> shots;
+  return shots;
 }
 
 void SaveRequestedScreenshot() {
   const int64_t frame = runtime::Game().steps_run;
-  WindowState& s = State();
-  if (s.shots_taken.count(frame) != 0) return;
+  std::set<int64_t>& shots_taken = ShotsTaken();
+  if (shots_taken.count(frame) != 0) return;
   bool asked = false;
   for (const runner::Screenshot& shot : runner::CurrentOptions().screenshots) {
     if (shot.frame != frame) continue;
@@ -88,100 +43,26 @@ void SaveRequestedScreenshot() {
     if (!SaveScreenshot(shot.file, &error))
       std::fprintf(stderr, "Cannot save screenshot %s: %s\n", shot.file.c_str(), error.c_str());
   }
-  if (asked) s.shots_taken.insert(frame);
+  if (asked) shots_taken.insert(frame);
 }
 
-void ShowGameWindow() {
-  if (platform::Window* window = State().window.get()) window->SetVisible(true);
-}
+void ShowGameWindow() { SetWindowVisible(true); }
 
-void ToggleFullScreen() {
-  if (platform::Window* window = State().window.get())
-    window->SetFullscreen(!window->Fullscreen());
-}
+void ToggleFullScreen() { SetWindowFullScreen(!WindowFullScreen()); }
+
+void SetCursorVisible(bool visible) { SetWindowCursor(visible ? 0 : -1); }
 
 // Screenshots asked for frames that were never presented are named, so a
 // run that ended early does not pass for one that saved them.
 void ReportMissingScreenshots() {
-  const WindowState& s = State();
   for (const runner::Screenshot& shot : runner::CurrentOptions().screenshots) {
-    if (s.shots_taken.count(shot.frame) == 0)
+    if (ShotsTaken().count(shot.frame) == 0)
       std::fprintf(stderr, "No screenshot %s: frame %lld was not drawn\n", shot.file.c_str(),
                    static_cast<long long>(shot.frame));
   }
 }
 
 }  // namespace
-
-int RegionWidth() { return State().region_width; }
-int RegionHeight() { return State().region_height; }
-double RegionScale() { return State().region_scale; }
-
-void SetRegionSize(int width, int height, bool adapt_window) {
-  WindowState& s = State();
-  if (width > 0) s.region_width = width;
-  if (height > 0) s.region_height = height;
-  if (s.region_scale <= 0 || s.window == nullptr) return;
-  int g = 0, h = 0;
-  ScaledRegionSize(g, h);
-  if (adapt_window) {
-    s.window->SetClientSize(g, h);
-  } else if (s.window->ClientWidth() < g || s.window->ClientHeight() < h) {
-    s.window->SetClientSize(std::max(g, s.window->ClientWidth()),
-                            std::max(h, s.window->ClientHeight()));
-  }
-}
-
-void SetRegionScale(double scale, bool adapt_window) {
-  State().region_scale = scale;
-  SetRegionSize(0, 0, adapt_window);
-}
-
-platform::DeviceRect DestinationRect(int client_width, int client_height) {
-  const WindowState& s = State();
-  if (s.region_scale == 0) return {0, 0, client_width, client_height};
-  double factor = s.region_scale;
-  if (factor < 0) {
-    factor = std::min(double(client_height) / s.region_height,
-                      double(client_width) / s.region_width);
-  }
-  const int w = RoundInt(s.region_width * factor), h = RoundInt(factor * s.region_height);
-  return {(client_width - w) / 2, (client_height - h) / 2, w, h};
-}
-
-void ClientToRegion(int client_width, int client_height, double a, double b, double& rx,
-                    double& ry) {
-  const WindowState& s = State();
-  rx = ry = 0;
-  if (s.region_scale == 0) {
-    if (client_width <= 0 || client_height <= 0) return;
-    rx = std::nearbyint(a * s.region_width / client_width);
-    ry = std::nearbyint(b * s.region_height / client_height);
-    return;
-  }
-  const platform::DeviceRect dest = DestinationRect(client_width, client_height);
-  double factor = s.region_scale;
-  if (factor < 0) {
-    factor = std::min(double(client_height) / s.region_height,
-                      double(client_width) / s.region_width);
-  }
-  if (factor == 0) return;
-  rx = std::nearbyint((a - dest.x) / factor);
-  ry = std::nearbyint((b - dest.y) / factor);
-}
-
-void WindowToRegion(double a, double b, double& rx, double& ry) {
-  const WindowState& s = State();
-  const platform::Window* window = s.window.get();
-  ClientToRegion(window ? window->ClientWidth() : s.region_width,
-                 window ? window->ClientHeight() : s.region_height, a, b, rx, ry);
-}
-
-void WindowToRoom(double a, double b, double& x, double& y) {
-  double rx = 0, ry = 0;
-  WindowToRegion(a, b, rx, ry);
-  MapRegionThroughViews(rx, ry, x, y);
-}
 
 void AdaptRegionToRoom() {
   const runtime::CRunRoom* room = runtime::CurrentRoom();
@@ -201,19 +82,51 @@ void AdaptRegionToRoom() {
     width = std::min(width, ScreenWidth());
     height = std::min(height, ScreenHeight());
   }
-  if (width == State().region_width && height == State().region_height &&
-      width == DeviceWidth() && height == DeviceHeight())
+  if (width == RegionWidth() && height == RegionHeight() && width == DeviceWidth() &&
+      height == DeviceHeight())
     return;
   SetRegionSize(width, height, true);
-  WindowDefault();
+  DefaultWindow();
   SetDeviceSize(width, height);
+}
+
+// The display mode the game's settings ask for; fields not asked for stay 0.
+platform::DisplayMode RequestedDisplayMode(const runner::GameSettings& settings) {
+  platform::DisplayMode mode;
+  if (!settings.SetResolution) return mode;
+  if (settings.ColorDepth == 1) mode.bits_per_pixel = 16;
+  if (settings.ColorDepth == 2) mode.bits_per_pixel = 32;
+  static const int kSizes[][2] = {{320, 240},  {640, 480},   {800, 600},
+                                  {1024, 768}, {1280, 1024}, {1600, 1200}};
+  if (settings.Resolution >= 1 && settings.Resolution <= 6) {
+    mode.width = kSizes[settings.Resolution - 1][0];
+    mode.height = kSizes[settings.Resolution - 1][1];
+  }
+  static const int kFrequencies[] = {60, 70, 85, 100, 120};
+  if (settings.Frequency >= 1 && settings.Frequency <= 5)
+    mode.refresh_rate = kFrequencies[settings.Frequency - 1];
+  return mode;
 }
 
 bool PrepareGraphics() {
   const runner::GameSettings& settings = runner::Settings();
-  WindowState& s = State();
+  platform::DisplayMode mode = RequestedDisplayMode(settings);
+  bool change_mode = settings.SetResolution;
+  const int depth = CurrentDisplayMode().bits_per_pixel;
+  if (mode.bits_per_pixel <= 0 && depth != 0 && depth != 16 && depth != 32) {
+    const int answer = platform::ShowMessageBox(
+        "Vendrel",
+        "This application requires 16-bit or 32-bit color mode. Should I switch to a valid color "
+        "mode?",
+        platform::MessageIcon::Warning, {"Yes", "No"}, 0, false);
+    if (answer != 0) return false;
+    mode.bits_per_pixel = 16;
+    change_mode = true;
+  }
+  // A mode the display cannot take leaves the desktop's own in place.
+  if (change_mode) ChangeDisplayMode(mode);
+
   platform::WindowOptions options;
-  options.caption = "";
   options.width = 8;
   options.height = 8;
   // The window is shown when the first room has been drawn.
@@ -221,25 +134,19 @@ bool PrepareGraphics() {
   options.resizable = settings.AllowResize;
   options.bordered = !settings.NoBorder;
   std::string error;
-  s.window = platform::Window::Create(options, &error);
-  if (!s.window) {
+  std::unique_ptr<platform::Window> window = platform::Window::Create(options, &error);
+  if (!window) {
     platform::ShowMessageBox("Vendrel", "Failed to open the game window: " + error,
                              platform::MessageIcon::Error, {"OK"}, 0, true);
     return false;
   }
-  s.region_width = 8;
-  s.region_height = 8;
-  s.region_scale = settings.Scaling / 100.0;
-  s.window_color = settings.WindowColor;
-  s.shots_taken.clear();
-  WindowDefault();
-  s.window->SetAlwaysOnTop(settings.StayOnTop);
-  if (settings.FullScreen) s.window->SetFullscreen(true);
-  if (!CreateDevice(*s.window, 640, 480, settings.VSync)) {
-    s.window.reset();
+  ShotsTaken().clear();
+  AttachGameWindow(std::move(window));
+  if (!CreateDevice(*GameWindow(), 640, 480, settings.VSync)) {
+    DetachGameWindow();
     return false;
   }
-  SetPresentationLayoutProvider(Layout);
+  SetPresentationLayoutProvider(WindowLayout);
   SetTextureInterpolation(settings.Interpolate);
   BuildResourceTextures();
   MakeFontTextures();
@@ -249,10 +156,10 @@ bool PrepareGraphics() {
 }
 
 void ShutDownGraphics() {
-  if (State().window) ReportMissingScreenshots();
+  if (GameWindow() != nullptr) ReportMissingScreenshots();
   SetPresentationLayoutProvider(nullptr);
   DestroyDevice();
-  State().window.reset();
+  DetachGameWindow();
 }
 
 void PresentFrame(int transition_kind) {
@@ -271,6 +178,8 @@ void InstallGameGraphics() {
   hooks.adapt_window_to_room = AdaptRegionToRoom;
   hooks.show_game_window = ShowGameWindow;
   hooks.toggle_full_screen = ToggleFullScreen;
+  hooks.set_cursor_visible = SetCursorVisible;
+  hooks.window_active = WindowActive;
   runtime::SetWindowToRoomMapping(WindowToRoom);
 }
 

@@ -51,8 +51,4 @@ void CopySurface(int dest, int x, int y, int source);
 // is nothing to write or writing fails.
 bool SaveSurface(int id, const std::string& path, int x, int y, int width, int height);
 
-// Registers the surface_*, texture_* and screen_* built-in functions
-// (runner/builtin_families.cpp).
-void RegisterSurfaceFunctions();
-
 }  // namespace vendrel::graphics

@@ -23,9 +23,6 @@
 
 namespace vendrel::graphics {
 
-// Registers the text built-ins (graphics/functions_text.cpp).
-void RegisterTextFunctions();
-
 inline constexpr int kAlignLeft = 0;    // fa_left
 inline constexpr int kAlignCenter = 1;  // fa_center
 inline constexpr int kAlignRight = 2;   // fa_right

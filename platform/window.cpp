@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/message_box.h"
@@ -69,6 +70,31 @@ DisplayMode DesktopDisplayMode() {
   }
   ReleaseVideo();
   return result;
+}
+
+std::vector<DisplayMode> DisplayModes() {
+  std::vector<DisplayMode> modes;
+  std::string ignored;
+  if (!AcquireVideo(&ignored)) return modes;
+  const int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+    int bits = int(SDL_BITSPERPIXEL(mode.format));
+    if (bits == 24) bits = 32;
+    modes.push_back({mode.w, mode.h, mode.refresh_rate, bits});
+  }
+  ReleaseVideo();
+  return modes;
+}
+
+void GlobalMousePosition(int& x, int& y) {
+  x = y = 0;
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_GetGlobalMouseState(&x, &y);
+}
+
+void WarpMouseGlobal(int x, int y) {
+  if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && !IsHeadless()) SDL_WarpMouseGlobal(x, y);
 }
 
 std::unique_ptr<Window> Window::Create(const WindowOptions& options, std::string* error) {
@@ -171,8 +197,25 @@ void Window::SetVisible(bool visible) {
 bool Window::Fullscreen() const { return fullscreen_; }
 
 void Window::SetFullscreen(bool fullscreen) {
+  if (offscreen_) {
+    // No window manager: cover the (pretend) desktop by hand, and come back
+    // to the windowed rectangle, so the game sees what a real one does.
+    if (fullscreen && !fullscreen_) {
+      windowed_x_ = ClientX();
+      windowed_y_ = ClientY();
+      windowed_width_ = ClientWidth();
+      windowed_height_ = ClientHeight();
+      const DisplayMode desktop = DesktopDisplayMode();
+      SDL_SetWindowPosition(Sdl(window_), 0, 0);
+      SDL_SetWindowSize(Sdl(window_), desktop.width, desktop.height);
+    } else if (!fullscreen && fullscreen_) {
+      SDL_SetWindowPosition(Sdl(window_), windowed_x_, windowed_y_);
+      SDL_SetWindowSize(Sdl(window_), windowed_width_, windowed_height_);
+    }
+    fullscreen_ = fullscreen;
+    return;
+  }
   fullscreen_ = fullscreen;
-  if (offscreen_) return;
   // Full screen is a borderless window covering the desktop; the display
   // mode is left alone.
   SDL_SetWindowFullscreen(Sdl(window_), fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
@@ -188,6 +231,56 @@ void Window::SetResizable(bool resizable) {
 
 void Window::SetAlwaysOnTop(bool on_top) {
   SDL_SetWindowAlwaysOnTop(Sdl(window_), on_top ? SDL_TRUE : SDL_FALSE);
+}
+
+void Window::SetMinimumClientSize(int width, int height) {
+  SDL_SetWindowMinimumSize(Sdl(window_), std::max(width, 1), std::max(height, 1));
+}
+
+void Window::FrameSize(int& width, int& height) const {
+  int top = 0, left = 0, bottom = 0, right = 0;
+  width = height = 0;
+  if (SDL_GetWindowBordersSize(Sdl(window_), &top, &left, &bottom, &right) == 0) {
+    width = left + right;
+    height = top + bottom;
+  }
+}
+
+bool Window::HasInputFocus() const {
+  if (offscreen_ || IsHeadless()) return true;
+  return (SDL_GetWindowFlags(Sdl(window_)) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+void Window::SetCursorShape(CursorShape shape) {
+  if (offscreen_ || IsHeadless()) return;
+  if (shape == CursorShape::Hidden) {
+    SDL_ShowCursor(SDL_DISABLE);
+    return;
+  }
+  SDL_SystemCursor id = SDL_SYSTEM_CURSOR_ARROW;
+  switch (shape) {
+    case CursorShape::Cross: id = SDL_SYSTEM_CURSOR_CROSSHAIR; break;
+    case CursorShape::Beam: id = SDL_SYSTEM_CURSOR_IBEAM; break;
+    case CursorShape::SizeNESW: id = SDL_SYSTEM_CURSOR_SIZENESW; break;
+    case CursorShape::SizeNS: id = SDL_SYSTEM_CURSOR_SIZENS; break;
+    case CursorShape::SizeNWSE: id = SDL_SYSTEM_CURSOR_SIZENWSE; break;
+    case CursorShape::SizeWE: id = SDL_SYSTEM_CURSOR_SIZEWE; break;
+    case CursorShape::Wait: id = SDL_SYSTEM_CURSOR_WAIT; break;
+    case CursorShape::WaitArrow: id = SDL_SYSTEM_CURSOR_WAITARROW; break;
+    case CursorShape::No: id = SDL_SYSTEM_CURSOR_NO; break;
+    case CursorShape::Hand: id = SDL_SYSTEM_CURSOR_HAND; break;
+    case CursorShape::SizeAll: id = SDL_SYSTEM_CURSOR_SIZEALL; break;
+    default: break;
+  }
+  // System cursors are few and live as long as the program: made once each.
+  static SDL_Cursor* cursors[SDL_NUM_SYSTEM_CURSORS] = {};
+  if (cursors[id] == nullptr) cursors[id] = SDL_CreateSystemCursor(id);
+  if (cursors[id] != nullptr) SDL_SetCursor(cursors[id]);
+  SDL_ShowCursor(SDL_ENABLE);
+}
+
+void Window::WarpMouse(int x, int y) {
+  if (!offscreen_ && !IsHeadless()) SDL_WarpMouseInWindow(Sdl(window_), x, y);
 }
 
 }  // namespace vendrel::platform

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vendrel::platform {
 
@@ -38,6 +39,18 @@ std::string VideoDriverName();
 
 // The desktop display mode of the first display (1024 by 768 offscreen).
 DisplayMode DesktopDisplayMode();
+// Every mode the first display offers (empty when the driver lists none).
+std::vector<DisplayMode> DisplayModes();
+
+// The mouse cursor in screen coordinates, and moving it there.
+void GlobalMousePosition(int& x, int& y);
+void WarpMouseGlobal(int x, int y);
+
+// The shapes a window's cursor can take.
+enum class CursorShape {
+  Hidden, Arrow, Cross, Beam, SizeNESW, SizeNS, SizeNWSE, SizeWE,
+  Wait, WaitArrow, No, Hand, SizeAll
+};
 
 class Window {
  public:
@@ -66,6 +79,17 @@ class Window {
   void SetBordered(bool bordered);
   void SetResizable(bool resizable);
   void SetAlwaysOnTop(bool on_top);
+  // The smallest client size the player may drag the border to.
+  void SetMinimumClientSize(int width, int height);
+  // The size of the frame around the client area (border and caption),
+  // as the window manager reports it; zeros without decorations.
+  void FrameSize(int& width, int& height) const;
+  // Whether the window has the keyboard focus (always, in memory).
+  bool HasInputFocus() const;
+  // The cursor over the window.
+  void SetCursorShape(CursorShape shape);
+  // Moves the mouse cursor to a point of the client area.
+  void WarpMouse(int x, int y);
 
   // True when the window lives only in memory (offscreen driver).
   bool Offscreen() const { return offscreen_; }
@@ -79,6 +103,9 @@ class Window {
   bool offscreen_ = false;
   bool fullscreen_ = false;
   bool visible_ = false;
+  // The windowed rectangle an in-memory window returns to when it leaves
+  // full screen.
+  int windowed_x_ = 0, windowed_y_ = 0, windowed_width_ = 0, windowed_height_ = 0;
 };
 
 }  // namespace vendrel::platform

@@ -2,7 +2,7 @@
 
 #include "graphics/draw.h"
 #include "graphics/font_resource.h"
-#include "graphics/game_graphics.h"
+#include "graphics/function_families.h"
 #include "graphics/surface.h"
 #include "graphics/text.h"
 #include "interpreter/function_families.h"
@@ -36,6 +36,8 @@ void RegisterAllFunctionFamilies() {
   graphics::RegisterDrawFunctions();
   graphics::RegisterSurfaceFunctions();
   graphics::RegisterRoomDrawFunctions();
+  graphics::RegisterTileFunctions();
+  graphics::RegisterWindowFunctions();
   sound::RegisterSoundFunctions();
 }
 

@@ -12,6 +12,7 @@
 #include "graphics/draw.h"
 #include "graphics/resource_draw.h"
 #include "graphics/surface.h"
+#include "graphics/function_families.h"
 #include "graphics/texture.h"
 #include "platform/message_box.h"
 #include "resources/game_resources.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "graphics/draw.h"
-#include "graphics/game_graphics.h"
+#include "graphics/game_window.h"
 #include "graphics/resource_draw.h"
 #include "graphics/room_draw.h"
 #include "graphics/texture.h"

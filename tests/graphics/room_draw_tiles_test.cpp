@@ -7,7 +7,7 @@
 
 #include "code/errors.h"
 #include "code/function_registry.h"
-#include "graphics/game_graphics.h"
+#include "graphics/function_families.h"
 #include "platform/message_box.h"
 #include "resources/game_resources.h"
 #include "runtime/game_state.h"
@@ -24,7 +24,7 @@ class TileFunctionsTest : public ::testing::Test {
     platform::SetHeadless(true);
     code::ErrorSettings().show_errors = false;
     code::ErrorSettings().write_error_log = false;
-    RegisterRoomDrawFunctions();
+    RegisterTileFunctions();
     resources::Resources().Clear();
     auto background = std::make_unique<resources::CBackground>();
     background->width = background->height = 32;

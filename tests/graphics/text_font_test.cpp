@@ -12,6 +12,7 @@
 #include "code/function_registry.h"
 #include "graphics/font_resource.h"
 #include "graphics/font_system.h"
+#include "graphics/function_families.h"
 #include "graphics/text.h"
 #include "platform/font_rasterizer.h"
 #include "platform/message_box.h"

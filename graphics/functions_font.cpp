@@ -8,6 +8,7 @@
 
 #include "code/errors.h"
 #include "code/function_registry.h"
+#include "graphics/function_families.h"
 #include "graphics/font_resource.h"
 #include "interpreter/function_families.h"
 #include "resources/game_resources.h"

@@ -1,18 +1,15 @@
-// Built-ins of room drawing: redrawing the screen, automatic drawing, the
-// region and its scale, and the run-time tiles of the current room.
+// Built-ins on the tiles of the running room: adding, finding, changing
+// and deleting tiles one by one or a whole layer (one depth) at a time.
 #include <algorithm>
-#include <string>
 #include <vector>
 
 #include "code/errors.h"
 #include "code/function_registry.h"
-#include "graphics/device.h"
-#include "graphics/game_graphics.h"
-#include "graphics/room_draw.h"
+#include "graphics/function_arguments.h"
+#include "graphics/function_families.h"
 #include "interpreter/function_families.h"
 #include "resources/game_resources.h"
 #include "runtime/game_state.h"
-#include "runtime/input.h"
 #include "runtime/room_state.h"
 
 namespace vendrel::graphics {
@@ -21,12 +18,6 @@ namespace {
 using interp::ArgInt;
 using interp::ArgReal;
 using resources::RTile;
-
-bool ArgBool(const interp::RValue& value) { return ArgReal(value) >= 0.5; }
-
-int ArgId(const interp::RValue& value) {
-  return int(std::clamp<int64_t>(ArgInt(value), INT32_MIN, INT32_MAX));
-}
 
 std::vector<RTile>* Tiles() {
   runtime::CRunRoom* room = runtime::CurrentRoom();
@@ -68,49 +59,16 @@ void ForLayer(double depth, Action action) {
   }
 }
 
-VENDREL_BUILTIN(ScreenRedraw) {
-  RedrawFrame();
-  PresentWithTransition(runtime::Game().transition_kind);
-  BeginScene();
-}
-VENDREL_BUILTIN(SetAutomaticDraw) { runtime::Game().automatic_draw = ArgBool(args[0]); }
-
-// The cursor mapped through view [v] (whether or not it lies in the view),
-// or through all views when [all]; [want_x] picks the coordinate.
-double ViewMouse(bool all, int v, bool want_x) {
-  const runtime::KeyboardMouseState& devices = runtime::Devices();
-  double rx = 0, ry = 0, x = 0, y = 0;
-  WindowToRegion(devices.cursor_x, devices.cursor_y, rx, ry);
-  if (all)
-    MapRegionThroughViews(rx, ry, x, y);
-  else
-    MapRegionThroughView(v, rx, ry, x, y);
-  return want_x ? x : y;
-}
-
-VENDREL_BUILTIN(WindowViewMouseGetX) { result.SetReal(ViewMouse(false, ArgId(args[0]), true)); }
-VENDREL_BUILTIN(WindowViewMouseGetY) { result.SetReal(ViewMouse(false, ArgId(args[0]), false)); }
-VENDREL_BUILTIN(WindowViewsMouseGetX) { result.SetReal(ViewMouse(true, 0, true)); }
-VENDREL_BUILTIN(WindowViewsMouseGetY) { result.SetReal(ViewMouse(true, 0, false)); }
-
-VENDREL_BUILTIN(WindowGetRegionWidth) { result.SetReal(RegionWidth()); }
-VENDREL_BUILTIN(WindowGetRegionHeight) { result.SetReal(RegionHeight()); }
-VENDREL_BUILTIN(WindowGetRegionScale) { result.SetReal(RegionScale()); }
-VENDREL_BUILTIN(WindowSetRegionSize) {
-  SetRegionSize(ArgId(args[0]), ArgId(args[1]), ArgBool(args[2]));
-}
-VENDREL_BUILTIN(WindowSetRegionScale) { SetRegionScale(ArgReal(args[0]), ArgBool(args[1])); }
-
 VENDREL_BUILTIN(TileAdd) {
   result.SetReal(-1);
   std::vector<RTile>* tiles = Tiles();
   if (!BackgroundExists(ArgId(args[0])) || tiles == nullptr) return;
   RTile tile;
   tile.background = ArgId(args[0]);
-  tile.left = ArgId(args[1]);
-  tile.top = ArgId(args[2]);
-  tile.width = ArgId(args[3]);
-  tile.height = ArgId(args[4]);
+  tile.left = ArgSmallInt(args[1]);
+  tile.top = ArgSmallInt(args[2]);
+  tile.width = ArgSmallInt(args[3]);
+  tile.height = ArgSmallInt(args[4]);
   tile.x = ArgReal(args[5]);
   tile.y = ArgReal(args[6]);
   tile.depth = ArgReal(args[7]);
@@ -171,10 +129,10 @@ VENDREL_BUILTIN(TileSetBackground) {
 }
 VENDREL_BUILTIN(TileSetRegion) {
   if (RTile* tile = FindTile(ArgId(args[0]))) {
-    tile->left = ArgId(args[1]);
-    tile->top = ArgId(args[2]);
-    tile->width = ArgId(args[3]);
-    tile->height = ArgId(args[4]);
+    tile->left = ArgSmallInt(args[1]);
+    tile->top = ArgSmallInt(args[2]);
+    tile->width = ArgSmallInt(args[3]);
+    tile->height = ArgSmallInt(args[4]);
   }
 }
 VENDREL_BUILTIN(TileSetDepth) {
@@ -256,18 +214,7 @@ VENDREL_BUILTIN(TileLayerDepth) {
 
 }  // namespace
 
-static const code::FunctionTableRow kRoomDrawFunctions[] = {
-    {"screen_redraw", 0, ScreenRedraw},
-    {"set_automatic_draw", 1, SetAutomaticDraw},
-    {"window_view_mouse_get_x", 1, WindowViewMouseGetX},
-    {"window_view_mouse_get_y", 1, WindowViewMouseGetY},
-    {"window_views_mouse_get_x", 0, WindowViewsMouseGetX},
-    {"window_views_mouse_get_y", 0, WindowViewsMouseGetY},
-    {"window_get_region_width", 0, WindowGetRegionWidth},
-    {"window_get_region_height", 0, WindowGetRegionHeight},
-    {"window_get_region_scale", 0, WindowGetRegionScale},
-    {"window_set_region_size", 3, WindowSetRegionSize},
-    {"window_set_region_scale", 2, WindowSetRegionScale},
+static const code::FunctionTableRow kTileFunctions[] = {
     {"tile_add", 8, TileAdd},
     {"tile_delete", 1, TileDelete},
     {"tile_exists", 1, TileExists},
@@ -303,6 +250,6 @@ static const code::FunctionTableRow kRoomDrawFunctions[] = {
     {"tile_layer_depth", 2, TileLayerDepth},
 };
 
-void RegisterRoomDrawFunctions() { code::RegisterFamily(kRoomDrawFunctions); }
+void RegisterTileFunctions() { code::RegisterFamily(kTileFunctions); }
 
 }  // namespace vendrel::graphics
