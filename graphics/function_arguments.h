@@ -1,4 +1,4 @@
-// Argument conversions shared by the drawing and surface function families.
+// Argument conversions shared by the drawing side's function families.
 #pragma once
 
 #include <cstdint>
@@ -7,8 +7,8 @@
 
 namespace vendrel::graphics {
 
-// A truth argument: 0.5 or more.
-inline bool ArgBool(const interp::RValue& value) { return interp::ArgReal(value) >= 0.5; }
+using interp::ArgBool;
+using interp::SetBool;
 
 // A texture, surface or resource id; a value outside 32 bits names nothing.
 inline int ArgId(const interp::RValue& value) {

@@ -12,8 +12,6 @@ namespace {
 
 using interp::ArgReal;
 
-void SetBool(interp::RValue& result, bool value) { result.SetReal(value ? 1 : 0); }
-
 // A display mode from the arguments (width, height, frequency, depth);
 // values of 0 or less leave their field as it is.
 platform::DisplayMode ModeArguments(const interp::RValue* args) {

@@ -40,6 +40,10 @@ inline const std::string& ArgString(const RValue& value) {
 }
 // The argument rounded to an integer, halves to even.
 inline int64_t ArgInt(const RValue& value) { return RoundHalfEven(ArgReal(value)); }
+// A truth argument: 0.5 or more.
+inline bool ArgBool(const RValue& value) { return ArgReal(value) >= 0.5; }
+// A truth result: 1 or 0.
+inline void SetBool(RValue& result, bool value) { result.SetReal(value ? 1.0 : 0.0); }
 
 // The text of a real as `string` gives it: an integral value as a plain
 // integer ("3", "-0" as "0"), any other value with exactly two decimals

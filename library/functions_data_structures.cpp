@@ -47,200 +47,200 @@ void ReadText(T* container, const RValue& text, RValue& result) {
     code::ShowRunError(kDamagedText, false);
 }
 
-void DsSetPrecision(VENDREL_BUILTIN_ARGS) { SetDataStructurePrecision(ArgReal(args[0])); }
+VENDREL_BUILTIN(DsSetPrecision) { SetDataStructurePrecision(ArgReal(args[0])); }
 
 // Stacks -------------------------------------------------------------------
 
-void DsStackCreate(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsStackCreate) {
   result.SetReal(double(DataStructures().stacks.Create(std::make_unique<CDS_Stack>())));
 }
-void DsStackDestroy(VENDREL_BUILTIN_ARGS) { Destroy(DataStructures().stacks, args[0]); }
-void DsStackClear(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsStackDestroy) { Destroy(DataStructures().stacks, args[0]); }
+VENDREL_BUILTIN(DsStackClear) {
   if (CDS_Stack* stack = Stack(args)) stack->Clear();
 }
-void DsStackSize(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsStackSize) {
   if (CDS_Stack* stack = Stack(args)) result.SetReal(double(stack->Size()));
 }
-void DsStackEmpty(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsStackEmpty) {
   if (CDS_Stack* stack = Stack(args)) SetBool(result, stack->Size() == 0);
 }
-void DsStackPush(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsStackPush) {
   if (CDS_Stack* stack = Stack(args)) stack->Push(args[1]);
 }
-void DsStackPop(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsStackPop) {
   if (CDS_Stack* stack = Stack(args)) result = stack->Pop();
 }
-void DsStackTop(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsStackTop) {
   if (CDS_Stack* stack = Stack(args)) result = stack->Top();
 }
-void DsStackWrite(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsStackWrite) {
   if (CDS_Stack* stack = Stack(args)) result.SetString(stack->Write());
 }
-void DsStackRead(VENDREL_BUILTIN_ARGS) { ReadText(Stack(args), args[1], result); }
+VENDREL_BUILTIN(DsStackRead) { ReadText(Stack(args), args[1], result); }
 
 // Queues -------------------------------------------------------------------
 
-void DsQueueCreate(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsQueueCreate) {
   result.SetReal(double(DataStructures().queues.Create(std::make_unique<CDS_Queue>())));
 }
-void DsQueueDestroy(VENDREL_BUILTIN_ARGS) { Destroy(DataStructures().queues, args[0]); }
-void DsQueueClear(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsQueueDestroy) { Destroy(DataStructures().queues, args[0]); }
+VENDREL_BUILTIN(DsQueueClear) {
   if (CDS_Queue* queue = Queue(args)) queue->Clear();
 }
-void DsQueueSize(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsQueueSize) {
   if (CDS_Queue* queue = Queue(args)) result.SetReal(double(queue->Size()));
 }
-void DsQueueEmpty(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsQueueEmpty) {
   if (CDS_Queue* queue = Queue(args)) SetBool(result, queue->Size() == 0);
 }
-void DsQueueEnqueue(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsQueueEnqueue) {
   if (CDS_Queue* queue = Queue(args)) queue->Enqueue(args[1]);
 }
-void DsQueueDequeue(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsQueueDequeue) {
   if (CDS_Queue* queue = Queue(args)) result = queue->Dequeue();
 }
-void DsQueueHead(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsQueueHead) {
   if (CDS_Queue* queue = Queue(args)) result = queue->Head();
 }
-void DsQueueTail(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsQueueTail) {
   if (CDS_Queue* queue = Queue(args)) result = queue->Tail();
 }
-void DsQueueWrite(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsQueueWrite) {
   if (CDS_Queue* queue = Queue(args)) result.SetString(queue->Write());
 }
-void DsQueueRead(VENDREL_BUILTIN_ARGS) { ReadText(Queue(args), args[1], result); }
+VENDREL_BUILTIN(DsQueueRead) { ReadText(Queue(args), args[1], result); }
 
 // Lists --------------------------------------------------------------------
 
-void DsListCreate(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListCreate) {
   result.SetReal(double(DataStructures().lists.Create(std::make_unique<CDS_List>())));
 }
-void DsListDestroy(VENDREL_BUILTIN_ARGS) { Destroy(DataStructures().lists, args[0]); }
-void DsListClear(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListDestroy) { Destroy(DataStructures().lists, args[0]); }
+VENDREL_BUILTIN(DsListClear) {
   if (CDS_List* list = List(args)) list->Clear();
 }
-void DsListSize(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListSize) {
   if (CDS_List* list = List(args)) result.SetReal(double(list->Size()));
 }
-void DsListEmpty(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListEmpty) {
   if (CDS_List* list = List(args)) SetBool(result, list->Size() == 0);
 }
-void DsListAdd(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListAdd) {
   if (CDS_List* list = List(args)) list->Add(args[1]);
 }
-void DsListInsert(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListInsert) {
   if (CDS_List* list = List(args)) list->Insert(ArgInt(args[1]), args[2]);
 }
-void DsListReplace(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListReplace) {
   if (CDS_List* list = List(args)) list->Replace(ArgInt(args[1]), args[2]);
 }
-void DsListDelete(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListDelete) {
   if (CDS_List* list = List(args)) list->Delete(ArgInt(args[1]));
 }
-void DsListFindIndex(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListFindIndex) {
   if (CDS_List* list = List(args)) result.SetReal(double(list->FindIndex(args[1])));
 }
-void DsListFindValue(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListFindValue) {
   if (CDS_List* list = List(args)) result = list->FindValue(ArgInt(args[1]));
 }
-void DsListSort(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListSort) {
   if (CDS_List* list = List(args)) list->Sort(ArgBool(args[1]));
 }
-void DsListWrite(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsListWrite) {
   if (CDS_List* list = List(args)) result.SetString(list->Write());
 }
-void DsListRead(VENDREL_BUILTIN_ARGS) { ReadText(List(args), args[1], result); }
+VENDREL_BUILTIN(DsListRead) { ReadText(List(args), args[1], result); }
 
 // Maps ---------------------------------------------------------------------
 
-void DsMapCreate(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapCreate) {
   result.SetReal(double(DataStructures().maps.Create(std::make_unique<CDS_Map>())));
 }
-void DsMapDestroy(VENDREL_BUILTIN_ARGS) { Destroy(DataStructures().maps, args[0]); }
-void DsMapClear(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapDestroy) { Destroy(DataStructures().maps, args[0]); }
+VENDREL_BUILTIN(DsMapClear) {
   if (CDS_Map* map = Map(args)) map->Clear();
 }
-void DsMapSize(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapSize) {
   if (CDS_Map* map = Map(args)) result.SetReal(double(map->Size()));
 }
-void DsMapEmpty(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapEmpty) {
   if (CDS_Map* map = Map(args)) SetBool(result, map->Size() == 0);
 }
-void DsMapAdd(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapAdd) {
   if (CDS_Map* map = Map(args)) map->Add(args[1], args[2]);
 }
-void DsMapReplace(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapReplace) {
   if (CDS_Map* map = Map(args)) map->Replace(args[1], args[2]);
 }
-void DsMapDelete(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapDelete) {
   if (CDS_Map* map = Map(args)) map->Delete(args[1]);
 }
-void DsMapExists(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapExists) {
   if (CDS_Map* map = Map(args)) SetBool(result, map->Exists(args[1]));
 }
-void DsMapFindValue(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapFindValue) {
   if (CDS_Map* map = Map(args)) result = map->FindValue(args[1]);
 }
-void DsMapFindPrevious(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapFindPrevious) {
   if (CDS_Map* map = Map(args)) result = map->FindPrevious(args[1]);
 }
-void DsMapFindNext(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapFindNext) {
   if (CDS_Map* map = Map(args)) result = map->FindNext(args[1]);
 }
-void DsMapFindFirst(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapFindFirst) {
   if (CDS_Map* map = Map(args)) result = map->FindFirst();
 }
-void DsMapFindLast(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapFindLast) {
   if (CDS_Map* map = Map(args)) result = map->FindLast();
 }
-void DsMapWrite(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsMapWrite) {
   if (CDS_Map* map = Map(args)) result.SetString(map->Write());
 }
-void DsMapRead(VENDREL_BUILTIN_ARGS) { ReadText(Map(args), args[1], result); }
+VENDREL_BUILTIN(DsMapRead) { ReadText(Map(args), args[1], result); }
 
 // Priority queues ------------------------------------------------------------
 
-void DsPriorityCreate(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityCreate) {
   result.SetReal(double(DataStructures().priorities.Create(std::make_unique<CDS_Priority>())));
 }
-void DsPriorityDestroy(VENDREL_BUILTIN_ARGS) { Destroy(DataStructures().priorities, args[0]); }
-void DsPriorityClear(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityDestroy) { Destroy(DataStructures().priorities, args[0]); }
+VENDREL_BUILTIN(DsPriorityClear) {
   if (CDS_Priority* queue = Priority(args)) queue->Clear();
 }
-void DsPrioritySize(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPrioritySize) {
   if (CDS_Priority* queue = Priority(args)) result.SetReal(double(queue->Size()));
 }
-void DsPriorityEmpty(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityEmpty) {
   if (CDS_Priority* queue = Priority(args)) SetBool(result, queue->Size() == 0);
 }
-void DsPriorityAdd(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityAdd) {
   if (CDS_Priority* queue = Priority(args)) queue->Add(args[1], args[2]);
 }
-void DsPriorityChangePriority(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityChangePriority) {
   if (CDS_Priority* queue = Priority(args)) queue->ChangePriority(args[1], args[2]);
 }
-void DsPriorityFindPriority(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityFindPriority) {
   if (CDS_Priority* queue = Priority(args)) result = queue->FindPriority(args[1]);
 }
-void DsPriorityDeleteValue(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityDeleteValue) {
   if (CDS_Priority* queue = Priority(args)) queue->DeleteValue(args[1]);
 }
-void DsPriorityDeleteMin(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityDeleteMin) {
   if (CDS_Priority* queue = Priority(args)) result = queue->DeleteMin();
 }
-void DsPriorityFindMin(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityFindMin) {
   if (CDS_Priority* queue = Priority(args)) result = queue->FindMin();
 }
-void DsPriorityDeleteMax(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityDeleteMax) {
   if (CDS_Priority* queue = Priority(args)) result = queue->DeleteMax();
 }
-void DsPriorityFindMax(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityFindMax) {
   if (CDS_Priority* queue = Priority(args)) result = queue->FindMax();
 }
-void DsPriorityWrite(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsPriorityWrite) {
   if (CDS_Priority* queue = Priority(args)) result.SetString(queue->Write());
 }
-void DsPriorityRead(VENDREL_BUILTIN_ARGS) { ReadText(Priority(args), args[1], result); }
+VENDREL_BUILTIN(DsPriorityRead) { ReadText(Priority(args), args[1], result); }
 
 // Grids --------------------------------------------------------------------
 
@@ -254,7 +254,7 @@ bool CheckGridSize(int64_t width, int64_t height) {
   return false;
 }
 
-void DsGridCreate(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsGridCreate) {
   int64_t width = ArgInt(args[0]);
   int64_t height = ArgInt(args[1]);
   if (!CheckGridSize(width, height)) {
@@ -264,69 +264,69 @@ void DsGridCreate(VENDREL_BUILTIN_ARGS) {
   result.SetReal(
       double(DataStructures().grids.Create(std::make_unique<CDS_Grid>(width, height))));
 }
-void DsGridDestroy(VENDREL_BUILTIN_ARGS) { Destroy(DataStructures().grids, args[0]); }
-void DsGridResize(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsGridDestroy) { Destroy(DataStructures().grids, args[0]); }
+VENDREL_BUILTIN(DsGridResize) {
   CDS_Grid* grid = Grid(args);
   if (grid && CheckGridSize(ArgInt(args[1]), ArgInt(args[2])))
     grid->Resize(ArgInt(args[1]), ArgInt(args[2]));
 }
-void DsGridWidth(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsGridWidth) {
   if (CDS_Grid* grid = Grid(args)) result.SetReal(double(grid->Width()));
 }
-void DsGridHeight(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsGridHeight) {
   if (CDS_Grid* grid = Grid(args)) result.SetReal(double(grid->Height()));
 }
-void DsGridClear(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsGridClear) {
   if (CDS_Grid* grid = Grid(args)) grid->Clear(args[1]);
 }
 
 template <CDS_Grid::Change change>
-void GridCell(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(GridCell) {
   if (CDS_Grid* grid = Grid(args))
     grid->ChangeCell(change, ArgInt(args[1]), ArgInt(args[2]), args[3]);
 }
 template <CDS_Grid::Change change>
-void GridRegion(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(GridRegion) {
   if (CDS_Grid* grid = Grid(args))
     grid->ChangeRegion(change, ArgInt(args[1]), ArgInt(args[2]), ArgInt(args[3]),
                        ArgInt(args[4]), args[5]);
 }
 template <CDS_Grid::Change change>
-void GridDisk(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(GridDisk) {
   if (CDS_Grid* grid = Grid(args))
     grid->ChangeDisk(change, ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3]), args[4]);
 }
-void DsGridGet(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsGridGet) {
   if (CDS_Grid* grid = Grid(args)) result = grid->Get(ArgInt(args[1]), ArgInt(args[2]));
 }
 template <CDS_Grid::Statistic statistic>
-void GridRegionStatistic(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(GridRegionStatistic) {
   if (CDS_Grid* grid = Grid(args))
     result.SetReal(grid->RegionStatistic(statistic, ArgInt(args[1]), ArgInt(args[2]),
                                          ArgInt(args[3]), ArgInt(args[4])));
 }
 template <CDS_Grid::Statistic statistic>
-void GridDiskStatistic(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(GridDiskStatistic) {
   if (CDS_Grid* grid = Grid(args))
     result.SetReal(
         grid->DiskStatistic(statistic, ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3])));
 }
 template <CDS_Grid::Found found>
-void GridRegionFind(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(GridRegionFind) {
   if (CDS_Grid* grid = Grid(args))
     result.SetReal(grid->FindInRegion(found, ArgInt(args[1]), ArgInt(args[2]), ArgInt(args[3]),
                                       ArgInt(args[4]), args[5]));
 }
 template <CDS_Grid::Found found>
-void GridDiskFind(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(GridDiskFind) {
   if (CDS_Grid* grid = Grid(args))
     result.SetReal(grid->FindInDisk(found, ArgReal(args[1]), ArgReal(args[2]),
                                     ArgReal(args[3]), args[4]));
 }
-void DsGridWrite(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DsGridWrite) {
   if (CDS_Grid* grid = Grid(args)) result.SetString(grid->Write());
 }
-void DsGridRead(VENDREL_BUILTIN_ARGS) { ReadText(Grid(args), args[1], result); }
+VENDREL_BUILTIN(DsGridRead) { ReadText(Grid(args), args[1], result); }
 
 using Change = CDS_Grid::Change;
 using Statistic = CDS_Grid::Statistic;

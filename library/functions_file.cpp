@@ -16,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/registry_store.h"
+#include "runtime/game_state.h"
 
 namespace vendrel::library {
 
@@ -28,7 +29,6 @@ using platform::RegistryValue;
 struct FileFunctionState {
   std::vector<std::string> parameters;
   int64_t game_id = 0;
-  bool secure_mode = false;
   void (*wait_callback)() = nullptr;
   RegistryRoot registry_root = RegistryRoot::CurrentUser;
 };
@@ -45,7 +45,7 @@ std::string Resolve(const std::string& name) { return platform::ResolveGamePath(
 // Secure mode refuses names with a folder part, and names that lead outside
 // the working directory (a symbolic link), for operations that write.
 bool RefusedInSecureMode(const std::string& name, const std::string& message) {
-  if (!State().secure_mode) return false;
+  if (!runtime::Game().secure_mode) return false;
   if (!HasFolderPart(name) && platform::IsInsideAllowedArea(Resolve(name))) return false;
   Error(message);
   return true;
@@ -74,12 +74,12 @@ CBinaryFile* OpenBinary(const RValue& id, const char* message = kNotOpened) {
   return nullptr;
 }
 
-void FileBinOpen(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileBinOpen) {
   const std::string& name = ArgString(args[0]);
   int64_t mode = ArgInt(args[1]);
   // Binary files may use folders in secure mode, but not write outside the
   // working directory.
-  if (mode != 0 && State().secure_mode && !platform::IsInsideAllowedArea(Resolve(name))) {
+  if (mode != 0 && runtime::Game().secure_mode && !platform::IsInsideAllowedArea(Resolve(name))) {
     Error("In secure mode you cannot write file " + name);
     return;
   }
@@ -89,17 +89,17 @@ void FileBinOpen(VENDREL_BUILTIN_ARGS) {
   result.SetReal(id);
 }
 
-void FileBinRewrite(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileBinRewrite) {
   if (CBinaryFile* file = OpenBinary(args[0], "Trying to rewrite unopened file."))
     if (!file->Rewrite()) Error("Error rewriting file.");
 }
 
-void FileBinClose(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileBinClose) {
   if (CBinaryFile* file = OpenBinary(args[0], "Trying to close unopened file."))
     if (!file->Close()) Error("Error closing file.");
 }
 
-void FileBinSize(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileBinSize) {
   if (CBinaryFile* file = OpenBinary(args[0])) {
     int64_t size = file->Size();
     if (size < 0)
@@ -109,7 +109,7 @@ void FileBinSize(VENDREL_BUILTIN_ARGS) {
   }
 }
 
-void FileBinPosition(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileBinPosition) {
   if (CBinaryFile* file = OpenBinary(args[0])) {
     int64_t position = file->Position();
     if (position < 0)
@@ -119,12 +119,12 @@ void FileBinPosition(VENDREL_BUILTIN_ARGS) {
   }
 }
 
-void FileBinSeek(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileBinSeek) {
   if (CBinaryFile* file = OpenBinary(args[0]))
     if (!file->Seek(ArgInt(args[1]))) Error("Error seeking.");
 }
 
-void FileBinReadByte(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileBinReadByte) {
   if (CBinaryFile* file = OpenBinary(args[0])) {
     int byte = file->ReadByte();
     if (byte < 0)
@@ -134,7 +134,7 @@ void FileBinReadByte(VENDREL_BUILTIN_ARGS) {
   }
 }
 
-void FileBinWriteByte(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileBinWriteByte) {
   if (CBinaryFile* file = OpenBinary(args[0])) {
     // round(byte) modulo 256, negative values wrapping as two's complement.
     auto byte = static_cast<unsigned char>(uint64_t(ArgInt(args[1])) & 0xFF);
@@ -178,7 +178,7 @@ int OpenTextForWriting(CTextFile& file, const std::string& name, bool appending)
   return opened;
 }
 
-void FileTextOpenRead(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileTextOpenRead) {
   int id = FreeTextSlot();
   if (id == 0) return;
   std::string host = Resolve(ArgString(args[0]));
@@ -188,7 +188,7 @@ void FileTextOpenRead(VENDREL_BUILTIN_ARGS) {
 }
 
 template <bool appending>
-void FileTextOpenWriting(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileTextOpenWriting) {
   int id = FreeTextSlot();
   if (id == 0) return;
   const std::string& name = ArgString(args[0]);
@@ -199,7 +199,7 @@ void FileTextOpenWriting(VENDREL_BUILTIN_ARGS) {
   result.SetReal(id);
 }
 
-void FileTextClose(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileTextClose) {
   int64_t id = ArgInt(args[0]);
   if (id < 1 || id > FileTables::kMaxFiles) {
     Error("Trying to close unexisting text file.");
@@ -209,7 +209,7 @@ void FileTextClose(VENDREL_BUILTIN_ARGS) {
   if (file.state() != CTextFile::State::Closed && !file.Close()) Error("Error closing file.");
 }
 
-void FileTextEof(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileTextEof) {
   if (CTextFile* file = Reading(args[0])) SetBool(result, file->AtEnd());
 }
 
@@ -235,19 +235,19 @@ void ReadLineOf(CTextFile* file) {
   if (file && !file->ReadLine()) Error("Error reading line.");
 }
 
-void FileTextReadString(VENDREL_BUILTIN_ARGS) { ReadStringInto(Reading(args[0]), result); }
-void FileTextReadReal(VENDREL_BUILTIN_ARGS) { ReadRealInto(Reading(args[0]), result); }
-void FileTextReadln(VENDREL_BUILTIN_ARGS) { ReadLineOf(Reading(args[0])); }
+VENDREL_BUILTIN(FileTextReadString) { ReadStringInto(Reading(args[0]), result); }
+VENDREL_BUILTIN(FileTextReadReal) { ReadRealInto(Reading(args[0]), result); }
+VENDREL_BUILTIN(FileTextReadln) { ReadLineOf(Reading(args[0])); }
 
-void FileTextWriteString(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileTextWriteString) {
   if (CTextFile* file = Writing(args[0]))
     if (!file->WriteString(ArgString(args[1]))) Error(kWriteFailed);
 }
-void FileTextWriteReal(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileTextWriteReal) {
   if (CTextFile* file = Writing(args[0]))
     if (!file->WriteReal(ArgReal(args[1]))) Error(kWriteFailed);
 }
-void FileTextWriteln(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileTextWriteln) {
   if (CTextFile* file = Writing(args[0]))
     if (!file->WriteLine()) Error(kWriteFailed);
 }
@@ -270,7 +270,7 @@ CTextFile* SingleIn(CTextFile::State state, const char* message) {
 
 constexpr const char* kSingleNotForReading = "File not opened for reading.";
 
-void FileOpenRead(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileOpenRead) {
   CloseSingleFile();
   std::string host = Resolve(ArgString(args[0]));
   if (!platform::IsRegularFile(host)) return;
@@ -278,7 +278,7 @@ void FileOpenRead(VENDREL_BUILTIN_ARGS) {
 }
 
 template <bool appending>
-void FileOpenWriting(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileOpenWriting) {
   CloseSingleFile();
   const std::string& name = ArgString(args[0]);
   std::string refusal = appending ? "In secure mode you cannot append to file "
@@ -287,47 +287,47 @@ void FileOpenWriting(VENDREL_BUILTIN_ARGS) {
   OpenTextForWriting(SingleFile(), name, appending);
 }
 
-void FileClose(VENDREL_BUILTIN_ARGS) { CloseSingleFile(); }
+VENDREL_BUILTIN(FileClose) { CloseSingleFile(); }
 
-void FileEof(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileEof) {
   if (CTextFile* file = SingleIn(CTextFile::State::Reading, kNotForReading))
     SetBool(result, file->AtEnd());
 }
-void FileReadString(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileReadString) {
   ReadStringInto(SingleIn(CTextFile::State::Reading, kSingleNotForReading), result);
 }
-void FileReadReal(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileReadReal) {
   ReadRealInto(SingleIn(CTextFile::State::Reading, kSingleNotForReading), result);
 }
-void FileReadln(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileReadln) {
   ReadLineOf(SingleIn(CTextFile::State::Reading, kSingleNotForReading));
 }
-void FileWriteString(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileWriteString) {
   if (CTextFile* file = SingleIn(CTextFile::State::Writing, kNotForWriting))
     if (!file->WriteString(ArgString(args[0]))) Error(kWriteFailed);
 }
-void FileWriteReal(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileWriteReal) {
   if (CTextFile* file = SingleIn(CTextFile::State::Writing, kNotForWriting))
     if (!file->WriteReal(ArgReal(args[0]))) Error(kWriteFailed);
 }
-void FileWriteln(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileWriteln) {
   if (CTextFile* file = SingleIn(CTextFile::State::Writing, kNotForWriting))
     if (!file->WriteLine()) Error(kWriteFailed);
 }
 
 // File system ----------------------------------------------------------------
 
-void FileExists(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileExists) {
   SetBool(result, platform::IsRegularFile(Resolve(ArgString(args[0]))));
 }
 
-void FileDelete(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileDelete) {
   const std::string& name = ArgString(args[0]);
   if (RefusedInSecureMode(name, "In Secure mode you cannot delete file " + name)) return;
   platform::RemoveFile(Resolve(name));
 }
 
-void FileRename(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileRename) {
   const std::string& from = ArgString(args[0]);
   const std::string& to = ArgString(args[1]);
   std::string refusal = "In Secure mode you cannot rename file " + from + " into " + to;
@@ -343,7 +343,7 @@ void FileRename(VENDREL_BUILTIN_ARGS) {
   platform::RenameWithoutReplacing(source, target);
 }
 
-void FileCopy(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileCopy) {
   const std::string& from = ArgString(args[0]);
   const std::string& to = ArgString(args[1]);
   std::string refusal = "In Secure mode you cannot copy file " + from + " to " + to;
@@ -351,17 +351,17 @@ void FileCopy(VENDREL_BUILTIN_ARGS) {
   platform::CopyFileAtomically(Resolve(from), Resolve(to));
 }
 
-void DirectoryExists(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DirectoryExists) {
   SetBool(result, platform::IsDirectory(Resolve(ArgString(args[0]))));
 }
 
-void DirectoryCreate(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(DirectoryCreate) {
   const std::string& name = ArgString(args[0]);
   if (RefusedInSecureMode(name, "In Secure mode you cannot create directory " + name)) return;
   platform::CreateDirectories(Resolve(name));
 }
 
-void FileFindFirst(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileFindFirst) {
   FileTables& files = Files();
   files.found = platform::FindFiles(ArgString(args[0]), int(ArgInt(args[1])));
   files.search_open = !files.found.empty();
@@ -370,7 +370,7 @@ void FileFindFirst(VENDREL_BUILTIN_ARGS) {
   else result.SetString("");
 }
 
-void FileFindNext(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileFindNext) {
   FileTables& files = Files();
   if (files.search_open && files.next_found < files.found.size())
     result.SetString(files.found[files.next_found++]);
@@ -378,13 +378,13 @@ void FileFindNext(VENDREL_BUILTIN_ARGS) {
     result.SetString("");
 }
 
-void FileFindClose(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileFindClose) {
   Files().found.clear();
   Files().next_found = 0;
   Files().search_open = false;
 }
 
-void FileAttributes(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FileAttributes) {
   int attributes = platform::ReadFileAttributes(Resolve(ArgString(args[0])));
   if (attributes < 0)
     result.SetReal(-1);
@@ -392,12 +392,12 @@ void FileAttributes(VENDREL_BUILTIN_ARGS) {
     SetBool(result, (attributes & ArgInt(args[1])) != 0);
 }
 
-void FilenameName(VENDREL_BUILTIN_ARGS) { result.SetString(FileNameName(ArgString(args[0]))); }
-void FilenamePath(VENDREL_BUILTIN_ARGS) { result.SetString(FileNamePath(ArgString(args[0]))); }
-void FilenameDir(VENDREL_BUILTIN_ARGS) { result.SetString(FileNameDir(ArgString(args[0]))); }
-void FilenameDrive(VENDREL_BUILTIN_ARGS) { result.SetString(FileNameDrive(ArgString(args[0]))); }
-void FilenameExt(VENDREL_BUILTIN_ARGS) { result.SetString(FileNameExt(ArgString(args[0]))); }
-void FilenameChangeExt(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(FilenameName) { result.SetString(FileNameName(ArgString(args[0]))); }
+VENDREL_BUILTIN(FilenamePath) { result.SetString(FileNamePath(ArgString(args[0]))); }
+VENDREL_BUILTIN(FilenameDir) { result.SetString(FileNameDir(ArgString(args[0]))); }
+VENDREL_BUILTIN(FilenameDrive) { result.SetString(FileNameDrive(ArgString(args[0]))); }
+VENDREL_BUILTIN(FilenameExt) { result.SetString(FileNameExt(ArgString(args[0]))); }
+VENDREL_BUILTIN(FilenameChangeExt) {
   result.SetString(FileNameChangeExt(ArgString(args[0]), ArgString(args[1])));
 }
 
@@ -442,9 +442,9 @@ bool IsAddress(const std::string& name) {
          folded.starts_with("mailto:");
 }
 
-void ExecuteProgram(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(ExecuteProgram) {
   const std::string& program = ArgString(args[0]);
-  if (State().secure_mode) {
+  if (runtime::Game().secure_mode) {
     Error("In Secure mode you cannot execute program " + program);
     return;
   }
@@ -456,9 +456,9 @@ void ExecuteProgram(VENDREL_BUILTIN_ARGS) {
     Error("Cannot execute " + program);
 }
 
-void ExecuteShell(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(ExecuteShell) {
   const std::string& program = ArgString(args[0]);
-  if (State().secure_mode) {
+  if (runtime::Game().secure_mode) {
     Error("In Secure mode you cannot execute program " + program);
     return;
   }
@@ -484,18 +484,18 @@ void ExecuteShell(VENDREL_BUILTIN_ARGS) {
   if (!started) Error("Cannot execute " + program);
 }
 
-void ParameterCount(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(ParameterCount) {
   size_t count = State().parameters.size();
   result.SetReal(count > 0 ? double(count - 1) : 0.0);
 }
 
-void ParameterString(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(ParameterString) {
   int64_t n = ArgInt(args[0]);
   const std::vector<std::string>& parameters = State().parameters;
   result.SetString(n >= 0 && n < int64_t(parameters.size()) ? parameters[size_t(n)] : "");
 }
 
-void EnvironmentGetVariable(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(EnvironmentGetVariable) {
   result.SetString(platform::EnvironmentVariable(ArgString(args[0])));
 }
 
@@ -538,21 +538,21 @@ void ReadRealValue(RegistryRoot root, const std::string& key, const std::string&
   result.SetReal(real);
 }
 
-void RegistryWriteString(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistryWriteString) {
   platform::RegistryWriteValue(RegistryRoot::CurrentUser, GameKey(), ArgString(args[0]),
                                StringValue(ArgString(args[1])));
 }
-void RegistryWriteReal(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistryWriteReal) {
   platform::RegistryWriteValue(RegistryRoot::CurrentUser, GameKey(), ArgString(args[0]),
                                RealValue(ArgReal(args[1])));
 }
-void RegistryReadString(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistryReadString) {
   ReadStringValue(RegistryRoot::CurrentUser, GameKey(), ArgString(args[0]), result);
 }
-void RegistryReadReal(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistryReadReal) {
   ReadRealValue(RegistryRoot::CurrentUser, GameKey(), ArgString(args[0]), result);
 }
-void RegistryExists(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistryExists) {
   platform::RegistryCreateKey(RegistryRoot::CurrentUser, GameKey());
   RegistryValue value;
   SetBool(result,
@@ -561,39 +561,39 @@ void RegistryExists(VENDREL_BUILTIN_ARGS) {
 }
 
 bool RefusedRegistryWrite(const std::string& key) {
-  if (!State().secure_mode) return false;
+  if (!runtime::Game().secure_mode) return false;
   Error("In Secure mode you cannot write registry entries in " + key);
   return true;
 }
 
-void RegistryWriteStringExt(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistryWriteStringExt) {
   const std::string& key = ArgString(args[0]);
   if (RefusedRegistryWrite(key)) return;
   platform::RegistryWriteValue(State().registry_root, key, ArgString(args[1]),
                                StringValue(ArgString(args[2])));
 }
-void RegistryWriteRealExt(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistryWriteRealExt) {
   const std::string& key = ArgString(args[0]);
   if (RefusedRegistryWrite(key)) return;
   platform::RegistryWriteValue(State().registry_root, key, ArgString(args[1]),
                                RealValue(ArgReal(args[2])));
 }
-void RegistryReadStringExt(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistryReadStringExt) {
   ReadStringValue(State().registry_root, ArgString(args[0]), ArgString(args[1]), result);
 }
-void RegistryReadRealExt(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistryReadRealExt) {
   ReadRealValue(State().registry_root, ArgString(args[0]), ArgString(args[1]), result);
 }
-void RegistryExistsExt(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistryExistsExt) {
   const std::string& key = ArgString(args[0]);
   // Opening a key creates it; secure mode creates nothing outside the game.
-  if (!State().secure_mode) platform::RegistryCreateKey(State().registry_root, key);
+  if (!runtime::Game().secure_mode) platform::RegistryCreateKey(State().registry_root, key);
   RegistryValue value;
   SetBool(result,
           platform::RegistryReadValue(State().registry_root, key, ArgString(args[1]), value));
 }
 
-void RegistrySetRoot(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(RegistrySetRoot) {
   switch (ArgInt(args[0])) {
     case 1: State().registry_root = RegistryRoot::LocalMachine; break;
     case 2: State().registry_root = RegistryRoot::ClassesRoot; break;
@@ -620,59 +620,59 @@ void ReportIniWriteFailure(bool stored) {
   if (!stored) Error("Cannot write the INI file.");
 }
 
-void IniOpen(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(IniOpen) {
   const std::string& name = ArgString(args[0]);
   std::string host = Resolve(name);
   if (HasFolderPart(name) ||
-      (State().secure_mode && !platform::IsInsideAllowedArea(host))) {
+      (runtime::Game().secure_mode && !platform::IsInsideAllowedArea(host))) {
     Error(kIniNotHere);
     return;
   }
   Files().ini.Open(host);
 }
 
-void IniClose(VENDREL_BUILTIN_ARGS) { Files().ini.Close(); }
+VENDREL_BUILTIN(IniClose) { Files().ini.Close(); }
 
-void IniReadString(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(IniReadString) {
   if (CIniFile* ini = IniForReading()) {
     std::optional<std::string> value = ini->Read(ArgString(args[0]), ArgString(args[1]));
     result.SetString(value ? *value : ArgString(args[2]));
   }
 }
 
-void IniReadReal(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(IniReadReal) {
   if (CIniFile* ini = IniForReading()) {
     std::optional<std::string> value = ini->Read(ArgString(args[0]), ArgString(args[1]));
     result.SetReal(ParseIniReal(value ? *value : FormatGeneral(ArgReal(args[2]))));
   }
 }
 
-void IniWriteString(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(IniWriteString) {
   if (CIniFile* ini = IniForWriting())
     ReportIniWriteFailure(ini->Write(ArgString(args[0]), ArgString(args[1]), ArgString(args[2])));
 }
 
-void IniWriteReal(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(IniWriteReal) {
   if (CIniFile* ini = IniForWriting())
     ReportIniWriteFailure(
         ini->Write(ArgString(args[0]), ArgString(args[1]), FormatGeneral(ArgReal(args[2]))));
 }
 
-void IniKeyExists(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(IniKeyExists) {
   if (CIniFile* ini = IniForReading())
     SetBool(result, ini->KeyExists(ArgString(args[0]), ArgString(args[1])));
 }
 
-void IniSectionExists(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(IniSectionExists) {
   if (CIniFile* ini = IniForReading()) SetBool(result, ini->SectionExists(ArgString(args[0])));
 }
 
-void IniKeyDelete(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(IniKeyDelete) {
   if (CIniFile* ini = IniForChanging())
     ReportIniWriteFailure(ini->DeleteKey(ArgString(args[0]), ArgString(args[1])));
 }
 
-void IniSectionDelete(VENDREL_BUILTIN_ARGS) {
+VENDREL_BUILTIN(IniSectionDelete) {
   if (CIniFile* ini = IniForChanging())
     ReportIniWriteFailure(ini->DeleteSection(ArgString(args[0])));
 }
@@ -761,7 +761,7 @@ static const code::FunctionTableRow kFileFunctions[] = {
 
 void RegisterFileFunctions() {
   code::RegisterFamily(kFileFunctions);
-  State().secure_mode = SecureModePreference();
+  runtime::Game().secure_mode = SecureModePreference();
 }
 
 void SetGameParameters(std::vector<std::string> parameters) {
@@ -770,8 +770,8 @@ void SetGameParameters(std::vector<std::string> parameters) {
 
 void SetGameId(int64_t game_id) { State().game_id = game_id; }
 
-bool SecureMode() { return State().secure_mode; }
-void SetSecureMode(bool secure) { State().secure_mode = secure; }
+bool SecureMode() { return runtime::Game().secure_mode; }
+void SetSecureMode(bool secure) { runtime::Game().secure_mode = secure; }
 
 bool SecureModePreference() {
   const char* key = "Software\\Vendrel\\Version 6\\Preferences";

@@ -22,8 +22,9 @@ void SetGameParameters(std::vector<std::string> parameters);
 // (registry_* functions without _ext).
 void SetGameId(int64_t game_id);
 
-// The secure-mode switch: refuses writes outside the working directory,
-// program execution and registry writes outside the game's key.
+// The secure-mode switch, which game code reads as secure_mode: refuses
+// writes outside the working directory, program execution and registry
+// writes outside the game's key.
 bool SecureMode();
 void SetSecureMode(bool secure);
 // Reads the secure-mode preference ("Warning" and "VendrelRunning" under
