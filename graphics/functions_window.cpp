@@ -46,15 +46,12 @@ VENDREL_BUILTIN(DisplaySetFrequency) {
 VENDREL_BUILTIN(DisplaySetAll) { SetBool(result, ChangeDisplayMode(ModeArguments(args))); }
 VENDREL_BUILTIN(DisplayTestAll) { SetBool(result, TestDisplayMode(ModeArguments(args))); }
 VENDREL_BUILTIN(DisplayReset) { RestoreDisplayMode(); }
-VENDREL_BUILTIN(DisplayMouseGetX) {
+// One coordinate of the cursor as [kCursor] gives it.
+template <void (*kCursor)(int&, int&), bool kWantX>
+VENDREL_BUILTIN(CursorCoordinate) {
   int x = 0, y = 0;
-  DisplayMouse(x, y);
-  result.SetReal(x);
-}
-VENDREL_BUILTIN(DisplayMouseGetY) {
-  int x = 0, y = 0;
-  DisplayMouse(x, y);
-  result.SetReal(y);
+  kCursor(x, y);
+  result.SetReal(kWantX ? x : y);
 }
 VENDREL_BUILTIN(DisplayMouseSet) { SetDisplayMouse(ArgSmallInt(args[0]), ArgSmallInt(args[1])); }
 
@@ -99,16 +96,6 @@ VENDREL_BUILTIN(WindowSetRegionSize) {
 }
 VENDREL_BUILTIN(WindowSetRegionScale) { SetRegionScale(ArgReal(args[0]), ArgBool(args[1])); }
 
-VENDREL_BUILTIN(WindowMouseGetX) {
-  int x = 0, y = 0;
-  WindowMouse(x, y);
-  result.SetReal(x);
-}
-VENDREL_BUILTIN(WindowMouseGetY) {
-  int x = 0, y = 0;
-  WindowMouse(x, y);
-  result.SetReal(y);
-}
 VENDREL_BUILTIN(WindowMouseSet) { SetWindowMouse(ArgSmallInt(args[0]), ArgSmallInt(args[1])); }
 
 }  // namespace
@@ -124,8 +111,8 @@ static const code::FunctionTableRow kWindowFunctions[] = {
     {"display_set_all", 4, DisplaySetAll},
     {"display_test_all", 4, DisplayTestAll},
     {"display_reset", 0, DisplayReset},
-    {"display_mouse_get_x", 0, DisplayMouseGetX},
-    {"display_mouse_get_y", 0, DisplayMouseGetY},
+    {"display_mouse_get_x", 0, CursorCoordinate<DisplayMouse, true>},
+    {"display_mouse_get_y", 0, CursorCoordinate<DisplayMouse, false>},
     {"display_mouse_set", 2, DisplayMouseSet},
     {"window_set_visible", 1, WindowSetVisible},
     {"window_get_visible", 0, WindowGetVisible},
@@ -159,8 +146,8 @@ static const code::FunctionTableRow kWindowFunctions[] = {
     {"window_get_region_height", 0, WindowGetRegionHeight},
     {"window_set_region_scale", 2, WindowSetRegionScale},
     {"window_get_region_scale", 0, WindowGetRegionScale},
-    {"window_mouse_get_x", 0, WindowMouseGetX},
-    {"window_mouse_get_y", 0, WindowMouseGetY},
+    {"window_mouse_get_x", 0, CursorCoordinate<WindowMouse, true>},
+    {"window_mouse_get_y", 0, CursorCoordinate<WindowMouse, false>},
     {"window_mouse_set", 2, WindowMouseSet},
 };
 
