@@ -222,19 +222,25 @@ LoadResult ReadGameData(CStream& stream, GameData& game, const LoadHooks& hooks)
   return result;
 }
 
-LoadResult ReadGameData(CStream& stream, const ProgressCallback& progress) {
+LoadResult ReadGameData(CStream& stream, const ProgressCallback& progress,
+                        const std::function<void()>& settings_read) {
   GameData game;
   LoadHooks hooks;
   hooks.progress = progress;
   hooks.find_function = [](std::string_view name) { return code::FindBuiltinFunction(name); };
-  hooks.settings_read = [](const GameIdentity& identity, const GameSettings& settings) {
+  bool settings_given = false;
+  hooks.settings_read = [&](const GameIdentity& identity, const GameSettings& settings) {
     Identity() = identity;
     Settings() = settings;
+    settings_given = true;
+    if (settings_read) settings_read();
   };
-  // What was read is kept after a failure too, as the run's state.
+  // What was read is kept after a failure too, as the run's state. Settings
+  // already handed over stay as they are now: the loading screen has taken
+  // and released their pictures.
   auto keep = [&] {
     Identity() = game.identity;
-    Settings() = std::move(game.settings);
+    if (!settings_given) Settings() = std::move(game.settings);
     resources::Resources() = std::move(game.resources);
   };
   try {

@@ -98,8 +98,11 @@ LoadResult ReadGameData(CStream& stream, GameData& game, const LoadHooks& hooks 
 // Reads the game data into the running game (Identity(), Settings(),
 // resources::Resources()), resolving action functions among the
 // registered built-in functions. Identity() and Settings() are filled
-// before the first progress call, so the loading screen can use them.
-LoadResult ReadGameData(CStream& stream, const ProgressCallback& progress = {});
+// before the first progress call, so the loading screen can use them;
+// [settings_read] is called right then (the start-up shows the loading
+// screen there).
+LoadResult ReadGameData(CStream& stream, const ProgressCallback& progress = {},
+                        const std::function<void()>& settings_read = {});
 
 // The game data stream for [game], scrambled with its seed: the inverse of
 // ReadGameData.

@@ -31,6 +31,7 @@
 #include "runtime/game_state.h"
 #include "runtime/hooks.h"
 #include "runtime/input.h"
+#include "runtime/saved_game.h"
 #include "sound/sound_system.h"
 
 namespace vendrel::runner {
@@ -38,6 +39,9 @@ namespace vendrel::runner {
 namespace fs = std::filesystem;
 
 void ShowStartupMessage(const std::string& message) {
+  // The message must not open behind the loading screen, which has no use
+  // once the start-up has failed.
+  HideLoadingScreen();
   platform::ShowMessageBox("Vendrel", message, platform::MessageIcon::Error, {"OK"}, 0,
                            /*to_stderr=*/true);
 }
@@ -107,7 +111,8 @@ bool ReadGameContainer(const std::string& game_file, ExtractedFiles& extracted,
 // On failure the message has been shown and false is returned.
 bool LoadGame(CStream& game_data) {
   try {
-    LoadResult result = ReadGameData(game_data, ShowProgress);
+    LoadResult result = ReadGameData(game_data, ShowProgress,
+                                     [] { ShowLoadingScreen(Identity().DebugMode); });
     if (!result.Loaded()) {
       ShowStartupMessage(result.message);
       return false;
@@ -178,6 +183,7 @@ bool PrepareGame() {
   }
   if (hooks.clear_input != nullptr) hooks.clear_input();
   ShowProgress(100, "Ready");
+  HideLoadingScreen();
   return true;
 }
 
@@ -193,6 +199,10 @@ void ShutDownRunner() {
 
 int RunGame(const RunOptions& options) {
   platform::SetHeadless(options.headless);
+  // Whichever way the start-up ends, the loading screen does not outlive it.
+  struct LoadingScreenCloser {
+    ~LoadingScreenCloser() { HideLoadingScreen(); }
+  } loading_screen_closer;
   if (!CreateTempDir())
     ShowStartupMessage("Failed to create temp dir. This can create serious problems with sounds, etc.");
 
@@ -215,6 +225,7 @@ int RunGame(const RunOptions& options) {
     return kExitStartupFailed;
   }
   runtime::InstallCollisionHooks();
+  runtime::InstallSavedGameHooks();
   graphics::InstallGameGraphics();
   sound::InstallSoundHooks();
   if (!effective.audio_out.empty() && !sound::StartOfflineOutput(effective.audio_out)) {
@@ -234,6 +245,8 @@ int RunGame(const RunOptions& options) {
 
   ApplySettings(effective);
   library::SetGameId(Identity().GameId);
+  // The secure_mode variable and saving games follow the file functions' switch.
+  runtime::Game().secure_mode = library::SecureMode();
   interp::InstallErrorHooks();
   runtime::InstallInstanceAccess();
   int status = kExitOk;
