@@ -403,6 +403,7 @@ void PerformPendingRoomChange() {
     game.running = false;
   } else if (change == kLoadGame) {
     game.pending_room_change = kNoRoomChange;
+    CallHook(Hooks().clear_input);
     if (Hooks().load_game != nullptr) Hooks().load_game(game.pending_load_file);
   } else if (change == kRestartGame) {
     EndGame();
