@@ -1,7 +1,9 @@
 #include "interpreter/actions.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "code/code.h"
 #include "code/errors.h"
@@ -246,6 +248,26 @@ bool CompileOrReport(std::unique_ptr<code::CCode>& code, const std::string& sour
   return false;
 }
 
+// The lists being run, innermost last.
+std::vector<const CEvent*>& RunningLists() {
+  static std::vector<const CEvent*> lists;
+  return lists;
+}
+
+std::vector<std::function<void()>>& IdleWork() {
+  static std::vector<std::function<void()>> work;
+  return work;
+}
+
+void RunIdleWork() {
+  // Work may queue more work; each batch is taken out before it runs.
+  while (!IdleWork().empty()) {
+    std::vector<std::function<void()>> batch;
+    batch.swap(IdleWork());
+    for (std::function<void()>& work : batch) work();
+  }
+}
+
 bool PrepareList(CEvent& list) {
   for (int i = 0; i < list.Count(); ++i) {
     code::ErrorContext().action_index = i;
@@ -260,7 +282,29 @@ bool ActionRelative() { return g_relative; }
 void SetActionRelative(bool relative) { g_relative = relative; }
 
 void RunActionList(CEvent& list, CInstance* self, CInstance* other) {
+  RunningLists().push_back(&list);
+  struct Finish {
+    ~Finish() {
+      std::vector<const CEvent*>& running = RunningLists();
+      running.pop_back();
+      if (running.empty()) RunIdleWork();
+    }
+  } finish;
   ActionRunner(list, self, other).Run();
+}
+
+bool ActionListRunning(const CEvent& list) {
+  for (const CEvent* running : RunningLists())
+    if (running == &list) return true;
+  return false;
+}
+
+void WhenActionListsIdle(std::function<void()> work) {
+  if (RunningLists().empty()) {
+    work();
+    return;
+  }
+  IdleWork().push_back(std::move(work));
 }
 
 bool PrepareAction(CAction& action) {

@@ -4,6 +4,8 @@
 // start-up; the library initialisation code.
 #pragma once
 
+#include <functional>
+
 namespace vendrel::resources {
 class CAction;
 class CEvent;
@@ -25,6 +27,14 @@ void SetActionRelative(bool relative);
 // an exit runs or a room change becomes pending. The caller sets the
 // object, event type and number of the error context.
 void RunActionList(resources::CEvent& list, runtime::CInstance* self, runtime::CInstance* other);
+
+// Whether [list] is being run at the moment (at any nesting depth).
+bool ActionListRunning(const resources::CEvent& list);
+// Runs [work] as soon as no action list is running: at once when none is,
+// else when the outermost running list ends (in the order given). Game
+// code that removes or reshapes an action list while it runs goes through
+// this, so that the actions being run stay where the runner reads them.
+void WhenActionListsIdle(std::function<void()> work);
 
 // Compiles the code and the arguments of [action] (at start-up, or when an
 // action added later first runs; the caller sets the error context). An

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "resources/record_io.h"
 
@@ -66,6 +67,131 @@ void CPath::Recompute() {
       total_length += std::sqrt(SquaredDistance(path_points[i - 1], path_points[i]));
     path_points[i].length = total_length;
   }
+}
+
+RPathPoint CPath::ControlPoint(int index) const {
+  if (index < 0 || size_t(index) >= points.size()) return {0.0, 0.0, 100.0};
+  return points[size_t(index)];
+}
+
+void CPath::SetKind(int new_kind) {
+  kind = new_kind == 0 || new_kind == 1 ? new_kind : 0;
+  Recompute();
+}
+
+void CPath::SetClosed(bool new_closed) {
+  closed = new_closed;
+  Recompute();
+}
+
+void CPath::SetPrecision(int new_precision) {
+  precision = std::clamp(new_precision, 0, int(kMaxPrecision));
+  Recompute();
+}
+
+int CPath::AddPoint(double x, double y, double speed) {
+  points.push_back({x, y, speed});
+  Recompute();
+  return int(points.size()) - 1;
+}
+
+void CPath::InsertPoint(int index, double x, double y, double speed) {
+  if (index < 0 || size_t(index) > points.size()) return;
+  points.insert(points.begin() + index, RPathPoint{x, y, speed});
+  Recompute();
+}
+
+void CPath::ChangePoint(int index, double x, double y, double speed) {
+  if (index < 0 || size_t(index) >= points.size()) return;
+  points[size_t(index)] = {x, y, speed};
+  Recompute();
+}
+
+void CPath::DeletePoint(int index) {
+  if (index < 0 || size_t(index) >= points.size()) return;
+  points.erase(points.begin() + index);
+  Recompute();
+}
+
+void CPath::ClearPoints() {
+  points.clear();
+  Recompute();
+}
+
+void CPath::Reverse() {
+  std::reverse(points.begin(), points.end());
+  Recompute();
+}
+
+void CPath::Shift(double dx, double dy) {
+  for (RPathPoint& point : points) {
+    point.x += dx;
+    point.y += dy;
+  }
+  Recompute();
+}
+
+namespace {
+
+// The middle of the control points' extent; (0, 0) without points.
+void Centre(const std::vector<RPathPoint>& points, double& cx, double& cy) {
+  double min_x = 100000000.0, min_y = 100000000.0;
+  double max_x = -100000000.0, max_y = -100000000.0;
+  for (const RPathPoint& point : points) {
+    min_x = std::min(min_x, point.x);
+    max_x = std::max(max_x, point.x);
+    min_y = std::min(min_y, point.y);
+    max_y = std::max(max_y, point.y);
+  }
+  cx = (min_x + max_x) / 2;
+  cy = (min_y + max_y) / 2;
+}
+
+}  // namespace
+
+void CPath::Mirror() {
+  double cx, cy;
+  Centre(points, cx, cy);
+  for (RPathPoint& point : points) point.x = 2 * cx - point.x;
+  Recompute();
+}
+
+void CPath::Flip() {
+  double cx, cy;
+  Centre(points, cx, cy);
+  for (RPathPoint& point : points) point.y = 2 * cy - point.y;
+  Recompute();
+}
+
+void CPath::Rotate(double degrees) {
+  double cx, cy;
+  Centre(points, cx, cy);
+  const double c = degrees * std::numbers::pi / 180.0;
+  const double cosine = std::cos(c), sine = std::sin(c);
+  for (RPathPoint& point : points) {
+    const double x = point.x - cx, y = point.y - cy;
+    point.x = cx + (x * cosine + y * sine);
+    point.y = cy + (y * cosine - x * sine);
+  }
+  Recompute();
+}
+
+void CPath::Scale(double x_factor, double y_factor) {
+  double cx, cy;
+  Centre(points, cx, cy);
+  for (RPathPoint& point : points) {
+    point.x = cx + (point.x - cx) * x_factor;
+    point.y = cy + (point.y - cy) * y_factor;
+  }
+  Recompute();
+}
+
+void CPath::Append(const CPath& other) {
+  // A copy first: appending a path to itself must not read points that
+  // the insertion moves.
+  const std::vector<RPathPoint> added = other.points;
+  points.insert(points.end(), added.begin(), added.end());
+  Recompute();
 }
 
 bool CPath::Read(CStream& stream) {

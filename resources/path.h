@@ -43,6 +43,33 @@ class CPath {
   // Recomputes the path points and lengths from the control points.
   void Recompute();
 
+  // Editing. Every operation that changes the path recomputes it.
+  // Control point [index]; (0, 0, 100) outside 0..count-1.
+  RPathPoint ControlPoint(int index) const;
+  // Any kind but 0 and 1 becomes 0.
+  void SetKind(int new_kind);
+  void SetClosed(bool new_closed);
+  // Clamped to 0..8.
+  void SetPrecision(int new_precision);
+  // Appends a control point and gives its index.
+  int AddPoint(double x, double y, double speed);
+  // Inserts at [index] (0..count; count appends); nothing outside.
+  void InsertPoint(int index, double x, double y, double speed);
+  // Nothing for an index outside 0..count-1.
+  void ChangePoint(int index, double x, double y, double speed);
+  void DeletePoint(int index);
+  void ClearPoints();
+  void Reverse();
+  void Shift(double dx, double dy);
+  // Mirror reflects x and Flip reflects y about the centre of the control
+  // points' extent; Rotate (degrees) and Scale work about that centre too.
+  void Mirror();
+  void Flip();
+  void Rotate(double degrees);
+  void Scale(double x_factor, double y_factor);
+  // Adds [other]'s control points after this path's (other may be this).
+  void Append(const CPath& other);
+
   // Reads a path record (values taken without clamping) and computes the
   // path points. False for another version.
   bool Read(runner::CStream& stream);

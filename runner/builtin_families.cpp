@@ -39,6 +39,12 @@ void RegisterAllFunctionFamilies() {
   graphics::RegisterTileFunctions();
   graphics::RegisterWindowFunctions();
   sound::RegisterSoundFunctions();
+  sound::RegisterSoundResourceFunctions();
+  runtime::RegisterScriptResourceFunctions();
+  runtime::RegisterPathResourceFunctions();
+  runtime::RegisterTimeLineResourceFunctions();
+  runtime::RegisterObjectResourceFunctions();
+  runtime::RegisterRoomResourceFunctions();
 }
 
 }  // namespace vendrel::runner

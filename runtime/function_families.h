@@ -15,5 +15,13 @@ void RegisterPathFunctions();
 void RegisterCollisionFunctions();
 // Keyboard, mouse and joystick: keyboard_*, mouse_*, joystick_*, io_*.
 void RegisterInputFunctions();
+// The resource functions of game code: script_* (but script_execute),
+// path_* (but path_start and path_end), timeline_*, object_* and room_*
+// (those that change room resources).
+void RegisterScriptResourceFunctions();
+void RegisterPathResourceFunctions();
+void RegisterTimeLineResourceFunctions();
+void RegisterObjectResourceFunctions();
+void RegisterRoomResourceFunctions();
 
 }  // namespace vendrel::runtime
