@@ -10,6 +10,10 @@ namespace vendrel::graphics {
 using interp::ArgBool;
 using interp::SetBool;
 
+// A truth argument that must be greater than 0.5 (some flags of resource
+// functions); 0.5 itself is false.
+inline bool ArgBoolAbove(const interp::RValue& value) { return interp::ArgReal(value) > 0.5; }
+
 // A texture, surface or resource id; a value outside 32 bits names nothing.
 inline int ArgId(const interp::RValue& value) {
   int64_t id = interp::ArgInt(value);

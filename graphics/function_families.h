@@ -11,5 +11,7 @@ void RegisterFontFunctions();      // font resources made at run time
 void RegisterRoomDrawFunctions();  // screen_redraw, automatic drawing, the views' mouse
 void RegisterTileFunctions();      // tile_* on the running room
 void RegisterWindowFunctions();    // window_*, display_*, the region
+void RegisterSpriteFunctions();    // sprite resources made and changed at run time
+void RegisterBackgroundFunctions();  // background resources made and changed at run time
 
 }  // namespace vendrel::graphics

@@ -263,7 +263,8 @@ bool RunGifDecoder(GifFileType* gif, GifAnimation& animation, std::string& error
       error = "GIF image of " + SizeText(image.width, image.height) + " pixels is refused";
       return false;
     }
-    int64_t width = std::max<int64_t>(screen_width, 1), height = std::max<int64_t>(screen_height, 1);
+    int64_t width = std::max<int64_t>(screen_width, 1);
+    int64_t height = std::max<int64_t>(screen_height, 1);
     if (screen_width == 0 && screen_height == 0) {
       // No logical screen: the images' extent.
       width = std::max<int64_t>(animation.width, image.left + image.width);

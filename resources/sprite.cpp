@@ -64,6 +64,31 @@ void CSprite::ComputeBoundingBox() {
   bbox_bottom = bottom;
 }
 
+void CSprite::SetBoundingBoxMode(int mode) {
+  if (mode < kBoundingBoxAutomatic || mode > kBoundingBoxManual || mode == bbox_mode) return;
+  bbox_mode = mode;
+  ComputeBoundingBox();
+}
+
+void CSprite::SetBoundingBox(int left, int top, int right, int bottom) {
+  if (bbox_mode != kBoundingBoxManual) return;
+  bbox_left = left;
+  bbox_top = top;
+  bbox_right = right;
+  bbox_bottom = bottom;
+}
+
+void CSprite::SetPrecise(bool flag) {
+  if (flag == precise) return;
+  precise = flag;
+  BuildMasks();
+}
+
+void CSprite::FramesChanged() {
+  ComputeBoundingBox();
+  BuildMasks();
+}
+
 bool CSprite::Read(CStream& stream) {
   *this = CSprite();
   if (stream.ReadInteger() != kRecordVersion) return false;

@@ -54,6 +54,16 @@ class CSprite {
   // full image; mode 2 keeps the box as set).
   void ComputeBoundingBox();
 
+  // Changes the bounding-box mode to [mode] and recomputes the box; a mode
+  // other than 0, 1 or 2, or the current one, is ignored.
+  void SetBoundingBoxMode(int mode);
+  // Sets the box; only a sprite in manual mode takes it.
+  void SetBoundingBox(int left, int top, int right, int bottom);
+  // Builds or drops the masks when the flag changes.
+  void SetPrecise(bool flag);
+  // After the frames changed: the box (unless manual) and the masks again.
+  void FramesChanged();
+
   // Reads a sprite record and builds the masks; the stored box is kept as
   // it is. False for another version.
   bool Read(runner::CStream& stream);

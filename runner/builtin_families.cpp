@@ -38,6 +38,8 @@ void RegisterAllFunctionFamilies() {
   graphics::RegisterRoomDrawFunctions();
   graphics::RegisterTileFunctions();
   graphics::RegisterWindowFunctions();
+  graphics::RegisterSpriteFunctions();
+  graphics::RegisterBackgroundFunctions();
   sound::RegisterSoundFunctions();
   sound::RegisterSoundResourceFunctions();
   runtime::RegisterScriptResourceFunctions();
