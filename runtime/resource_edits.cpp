@@ -73,6 +73,20 @@ std::shared_ptr<CAction> PreparedCodeAction(const std::string& code) {
   return action;
 }
 
+// Rebuilding the per-event object lists asks every object about every
+// event. The game loop reads them only between events, so a burst of
+// changes by one piece of code is followed by a single rebuild once the
+// running events end (at once when none runs).
+void RebuildObjectListsSoon() {
+  static bool scheduled = false;
+  if (scheduled) return;
+  scheduled = true;
+  interp::WhenActionListsIdle([] {
+    scheduled = false;
+    RebuildObjectLists();
+  });
+}
+
 // The per-room family lists follow the parent chains.
 void RebuildRoomLists() {
   for (const std::unique_ptr<CRunRoom>& room : Game().runtime_rooms)
@@ -97,7 +111,7 @@ bool AddObjectEventCode(int object, int type, int number, const std::string& cod
     CObject* target = resources::Resources().objects.Get(object);
     if (target == nullptr) return;
     target->EventForWriting(type, number)->actions.push_back(std::move(*action));
-    RebuildObjectLists();
+    RebuildObjectListsSoon();
   });
   return true;
 }
@@ -113,7 +127,7 @@ void ClearObjectEvent(int object, int type, int number) {
     CEvent* cleared = target != nullptr ? target->Event(type, number) : nullptr;
     if (cleared == nullptr) return;
     cleared->actions.clear();
-    RebuildObjectLists();
+    RebuildObjectListsSoon();
   });
 }
 
@@ -121,7 +135,7 @@ void SetObjectParent(int object, int parent) {
   CObject* definition = resources::Resources().objects.Get(object);
   if (definition == nullptr) return;
   definition->parent = parent;
-  RebuildObjectLists();
+  RebuildObjectListsSoon();
   RebuildRoomLists();
 }
 
@@ -136,7 +150,7 @@ bool DeleteObject(int object) {
   auto kept = std::make_shared<CObject>(std::move(*definition));
   objects.Remove(object);
   if (running) interp::WhenActionListsIdle([kept] {});
-  RebuildObjectLists();
+  RebuildObjectListsSoon();
   RebuildRoomLists();
   return true;
 }
