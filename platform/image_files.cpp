@@ -152,6 +152,7 @@ struct GifSource {
 int ReadGifBytes(GifFileType* gif, GifByteType* buffer, int length) {
   auto* source = static_cast<GifSource*>(gif->UserData);
   size_t count = std::min(size_t(std::max(length, 0)), source->size - source->position);
+  if (count == 0) return 0;
   std::memcpy(buffer, source->data + source->position, count);
   source->position += count;
   return int(count);

@@ -190,7 +190,9 @@ TEST_F(SpriteFunctionsTest, MissingResourcesGiveNeutralResultsAndTheirMessages) 
     }
     std::string message = TakeError();
     EXPECT_TRUE(message.ends_with(c.message)) << c.name << ": " << message;
-    if (*c.message == '\0') EXPECT_EQ(message, "") << c.name;
+    if (*c.message == '\0') {
+      EXPECT_EQ(message, "") << c.name;
+    }
   }
   // Nothing was added, and the empty slots stay empty.
   EXPECT_EQ(resources::Resources().sprites.Count(), 2);
@@ -223,7 +225,8 @@ TEST_F(SpriteFunctionsTest, GettersAndSettersOfAnExistingSprite) {
 }
 
 TEST_F(SpriteFunctionsTest, SmoothAndPreloadMustExceedOneHalf) {
-  std::string path = File(".png", vendrel::testing::MakePng(2, 2, std::vector<uint32_t>(4, 0xFF00FF00)));
+  std::string path =
+      File(".png", vendrel::testing::MakePng(2, 2, std::vector<uint32_t>(4, 0xFF00FF00)));
   int index = int(
       Call("sprite_add", {S(path), R(1), R(0.5), R(0.5), R(0.5), R(0.5), R(0), R(0)}).real);
   ASSERT_EQ(index, 2);
@@ -244,8 +247,7 @@ TEST_F(SpriteFunctionsTest, SmoothAndPreloadMustExceedOneHalf) {
                 .real,
             0);
 
-  int background =
-      int(Call("background_add", {S(path), R(0.5), R(0.5), R(0.5)}).real);
+  int background = int(Call("background_add", {S(path), R(0.5), R(0.5), R(0.5)}).real);
   ASSERT_EQ(background, 2);
   EXPECT_EQ(Call("background_get_name", {R(background)}).str, "__newbackground2");
   EXPECT_EQ(Call("background_get_transparent", {R(background)}).real, 1);

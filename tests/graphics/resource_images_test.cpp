@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/bmp.h"
 #include "graphics/picture_file.h"
 #include "graphics/resource_draw.h"
 #include "graphics/texture.h"
@@ -399,6 +400,16 @@ TEST_F(ResourceImagesTest, BackgroundsFromFilesColoursAndGradients) {
   ASSERT_TRUE(background.image.has_value());
   EXPECT_GT((At(*background.image, 3, 3) >> 8) & 0xFF, 0xF0u);
   EXPECT_TRUE(TextureExists(background.texture));
+
+  // A bitmap file, whatever its name.
+  runner::CBitmap32 bmp = Image(3, 2, kBlue);
+  bmp.pixels[0] = kRed;
+  std::vector<uint8_t> bmp_bytes = EncodeBmp(bmp);
+  path = File(".png", vendrel::testing::Bytes(bmp_bytes.begin(), bmp_bytes.end()));
+  ASSERT_TRUE(LoadBackgroundFromFile(background, path, true, false, false));
+  EXPECT_EQ(background.width, 3);
+  EXPECT_EQ(At(*background.image, 0, 0), kRed);
+  EXPECT_EQ(At(*background.image, 2, 1) >> 24, 0u);  // the bottom-left colour is gone
 
   // A colour: width 0 makes a 1 pixel wide image but keeps width 0.
   CreateBackgroundColor(background, 0, 3, false, 0x0000FF);  // red in the low byte
