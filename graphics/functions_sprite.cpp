@@ -4,7 +4,8 @@
 // Handlers convert their arguments and call graphics/resource_images.h.
 //
 // A sprite that does not exist gives -1 from the getters ("<undefined>"
-// from the name functions); setters then do nothing.
+// from the name functions); setters then do nothing. Changes that move a
+// sprite's box or origin recompute the boxes of the room's instances.
 #include <string>
 
 #include "code/errors.h"
@@ -59,17 +60,22 @@ VENDREL_BUILTIN(SpriteSetOffset) {
   if (CSprite* sprite = SpriteArg(args[0])) {
     sprite->x_origin = ArgSmallInt(args[1]);
     sprite->y_origin = ArgSmallInt(args[2]);
+    RefreshInstanceBoxes();
   }
 }
 // ind, mode
 VENDREL_BUILTIN(SpriteSetBboxMode) {
-  if (CSprite* sprite = SpriteArg(args[0])) sprite->SetBoundingBoxMode(ArgSmallInt(args[1]));
+  if (CSprite* sprite = SpriteArg(args[0])) {
+    sprite->SetBoundingBoxMode(ArgSmallInt(args[1]));
+    RefreshInstanceBoxes();
+  }
 }
 // ind, left, top, right, bottom
 VENDREL_BUILTIN(SpriteSetBbox) {
   if (CSprite* sprite = SpriteArg(args[0])) {
     sprite->SetBoundingBox(ArgSmallInt(args[1]), ArgSmallInt(args[2]), ArgSmallInt(args[3]),
                            ArgSmallInt(args[4]));
+    RefreshInstanceBoxes();
   }
 }
 // ind, precise
@@ -122,6 +128,7 @@ VENDREL_BUILTIN(SpriteAddFromScreen) {
                    Capture(ArgSmallInt(args[1]), ArgSmallInt(args[2]), ArgSmallInt(args[3]),
                            ArgSmallInt(args[4])),
                    false);
+    RefreshInstanceBoxes();
   }
 }
 // ind, id, x, y, w, h
@@ -131,6 +138,7 @@ VENDREL_BUILTIN(SpriteAddFromSurface) {
                    CaptureSurface(ArgId(args[1]), ArgSmallInt(args[2]), ArgSmallInt(args[3]),
                                   ArgSmallInt(args[4]), ArgSmallInt(args[5])),
                    true);
+    RefreshInstanceBoxes();
   }
 }
 
@@ -151,12 +159,14 @@ VENDREL_BUILTIN(SpriteReplace) {
                                 ArgBool(args[3]), ArgBool(args[4]), ArgBoolAbove(args[5]),
                                 ArgBoolAbove(args[6]), ArgSmallInt(args[7]),
                                 ArgSmallInt(args[8])));
+  RefreshInstanceBoxes();
 }
 VENDREL_BUILTIN(SpriteDelete) {
   if (!DeleteSprite(ArgId(args[0]))) {
     code::ShowRunError("Trying to delete non-existing sprite.", false);
     return;
   }
+  RefreshInstanceBoxes();
   result.SetReal(1);
 }
 VENDREL_BUILTIN(SpriteDuplicate) {
@@ -171,7 +181,9 @@ VENDREL_BUILTIN(SpriteDuplicate) {
 VENDREL_BUILTIN(SpriteAssign) {
   if (!AssignSpriteFrom(ArgId(args[0]), ArgId(args[1]))) {
     code::ShowRunError("Error assigning a sprite.", false);
+    return;
   }
+  RefreshInstanceBoxes();
 }
 // ind1, ind2: the frames of ind2 are appended to ind1
 VENDREL_BUILTIN(SpriteMerge) {
@@ -186,6 +198,7 @@ VENDREL_BUILTIN(SpriteMerge) {
     return;
   }
   MergeSprite(*sprite, *source);
+  RefreshInstanceBoxes();
 }
 
 static const code::FunctionTableRow kSpriteFunctions[] = {

@@ -12,6 +12,9 @@
 #include "platform/image_files.h"
 #include "platform/paths.h"
 #include "resources/game_resources.h"
+#include "runtime/game_state.h"
+#include "runtime/instance.h"
+#include "runtime/room_state.h"
 
 namespace vendrel::graphics {
 
@@ -234,6 +237,16 @@ bool AssignSpriteFrom(int index, int source) {
 int AddEmptySprite() {
   auto& table = resources::Resources().sprites;
   return table.Add(std::make_unique<resources::CSprite>(), NewName(kNewSpritePrefix, table));
+}
+
+void RefreshInstanceBoxes() {
+  runtime::CRunRoom* room = runtime::CurrentRoom();
+  if (room == nullptr) return;
+  for (const auto* list : {&room->active, &room->inactive}) {
+    for (const std::unique_ptr<runtime::CInstance>& instance : *list) {
+      instance->ComputeBoundingBox();
+    }
+  }
 }
 
 // Backgrounds -----------------------------------------------------------------

@@ -77,6 +77,10 @@ int DuplicateSprite(int index);
 bool AssignSpriteFrom(int index, int source);
 // Appends an empty sprite; its index.
 int AddEmptySprite();
+// Instances keep their bounding boxes in room coordinates; after a
+// sprite's frames, origin or box changed, those of the running room
+// (active and deactivated) are computed again from their sprites.
+void RefreshInstanceBoxes();
 
 // Backgrounds -----------------------------------------------------------------
 

@@ -16,6 +16,9 @@
 #include "graphics/texture.h"
 #include "platform/message_box.h"
 #include "resources/game_resources.h"
+#include "runtime/game_state.h"
+#include "runtime/instance.h"
+#include "runtime/room_state.h"
 #include "tests/graphics/recording_fixture.h"
 #include "tests/image_test_files.h"
 #include "tests/temp_path.h"
@@ -222,6 +225,33 @@ TEST_F(SpriteFunctionsTest, GettersAndSettersOfAnExistingSprite) {
   EXPECT_EQ(Call("sprite_get_precise", {R(0)}).real, 1);
   EXPECT_TRUE(resources::Resources().sprites.Get(0)->HasMasks());
   EXPECT_EQ(TakeError(), "");
+}
+
+TEST_F(SpriteFunctionsTest, InstancesOfTheRunningRoomTakeTheNewBox) {
+  runtime::GameState& game = runtime::Game();
+  game = runtime::GameState();
+  game.runtime_rooms.push_back(std::make_unique<runtime::CRunRoom>());
+  game.room = 0;
+  auto instance = std::make_unique<runtime::CInstance>(100001, -1);
+  instance->x = 10;
+  instance->y = 20;
+  instance->sprite_index = 0;
+  instance->ComputeBoundingBox();
+  runtime::CInstance* placed = game.runtime_rooms[0]->Append(std::move(instance));
+  EXPECT_EQ(placed->bbox_left, 10);
+  EXPECT_EQ(placed->bbox_right, 13);
+
+  Call("sprite_set_bbox_mode", {R(0), R(2)});
+  Call("sprite_set_bbox", {R(0), R(1), R(0), R(2), R(1)});
+  EXPECT_EQ(placed->bbox_left, 11);
+  EXPECT_EQ(placed->bbox_right, 12);
+  Call("sprite_set_offset", {R(0), R(1), R(1)});
+  EXPECT_EQ(placed->bbox_left, 10);
+  EXPECT_EQ(placed->bbox_top, 19);
+  Call("sprite_delete", {R(0)});
+  // Without a sprite the box no longer covers the instance.
+  EXPECT_FALSE(placed->bbox_left <= 10 && 10 <= placed->bbox_right);
+  runtime::Game() = runtime::GameState();
 }
 
 TEST_F(SpriteFunctionsTest, SmoothAndPreloadMustExceedOneHalf) {
