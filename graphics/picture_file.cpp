@@ -52,9 +52,9 @@ void FillArea(runner::CBitmap32& canvas, int left, int top, int width, int heigh
               uint32_t pixel) {
   int x0 = std::max(left, 0), y0 = std::max(top, 0);
   int x1 = std::min(left + width, canvas.width), y1 = std::min(top + height, canvas.height);
+  if (x1 <= x0) return;
   for (int y = y0; y < y1; ++y) {
-    std::fill_n(&canvas.pixels[size_t(y) * size_t(canvas.width) + size_t(x0)],
-                std::max(x1 - x0, 0), pixel);
+    std::fill_n(canvas.pixels.begin() + ptrdiff_t(y) * canvas.width + x0, x1 - x0, pixel);
   }
 }
 

@@ -53,6 +53,7 @@ bool ReadSpriteFrames(const std::string& game_path, int frame_count, bool smooth
   Picture picture;
   if (!ReadPicture(path, picture)) return false;
   runner::CBitmap32 whole = ConvertPicture(picture, smooth, transparent);
+  if (whole.Empty()) return false;
   // Frames are at least one pixel wide.
   int count = std::clamp(frame_count, 1, whole.width);
   int width = whole.width / count;

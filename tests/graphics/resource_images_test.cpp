@@ -170,6 +170,22 @@ TEST_F(ResourceImagesTest, GifFramesAreComposedWithTheirDisposalMethods) {
   EXPECT_EQ(sprite.frames[0].pixels, expected[0]);
 }
 
+TEST_F(ResourceImagesTest, GifImagesReachingBeyondTheScreenAreCut) {
+  const std::vector<GifColorType> palette = {{0, 0, 0}, {255, 0, 0}};
+  GifFrameSpec over(1, 1, 3, 3, std::vector<uint8_t>(9, 1));
+  over.disposal = platform::kGifDisposalBackground;
+  GifFrameSpec outside(5, 0, 2, 2, std::vector<uint8_t>(4, 1));
+  outside.disposal = platform::kGifDisposalBackground;
+  std::string path =
+      File(".gif", vendrel::testing::MakeGif(2, 2, palette, {over, outside}));
+  CSprite sprite;
+  ASSERT_TRUE(LoadSpriteFromFile(sprite, path, 1, 0, 0, false, false, false, false));
+  ASSERT_EQ(sprite.FrameCount(), 2);
+  const uint32_t b = kPictureBackdrop;
+  EXPECT_EQ(sprite.frames[0].pixels, (std::vector<uint32_t>{b, b, b, kRed}));
+  EXPECT_EQ(sprite.frames[1].pixels, (std::vector<uint32_t>{b, b, b, b}));
+}
+
 TEST_F(ResourceImagesTest, OwnAlphaIsKeptAndOnlyAVisibleCornerColourIsRemoved) {
   // Bottom-left transparent: black stays visible, the transparent pixels
   // take a neighbour's colour.
