@@ -202,7 +202,14 @@ bool ReplaceSprite(int index, const std::string& game_path, int frame_count, boo
   auto& table = resources::Resources().sprites;
   if (index < 0 || index >= table.Count()) return false;
   if (table.Get(index) == nullptr) {
-    table.Set(index, std::make_unique<resources::CSprite>(), "");
+    // An empty slot is filled only when the file loads.
+    auto sprite = std::make_unique<resources::CSprite>();
+    if (!LoadSpriteFromFile(*sprite, game_path, frame_count, x_origin, y_origin, preload,
+                            smooth, transparent, precise)) {
+      return false;
+    }
+    table.Set(index, std::move(sprite), "");
+    return true;
   }
   return LoadSpriteFromFile(*table.Get(index), game_path, frame_count, x_origin, y_origin,
                             preload, smooth, transparent, precise);
@@ -342,7 +349,12 @@ bool ReplaceBackground(int index, const std::string& game_path, bool transparent
   auto& table = resources::Resources().backgrounds;
   if (index < 0 || index >= table.Count()) return false;
   if (table.Get(index) == nullptr) {
-    table.Set(index, std::make_unique<resources::CBackground>(), "");
+    auto background = std::make_unique<resources::CBackground>();
+    if (!LoadBackgroundFromFile(*background, game_path, transparent, smooth, preload)) {
+      return false;
+    }
+    table.Set(index, std::move(background), "");
+    return true;
   }
   return LoadBackgroundFromFile(*table.Get(index), game_path, transparent, smooth, preload);
 }

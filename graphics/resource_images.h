@@ -61,9 +61,9 @@ void AssignSprite(resources::CSprite& sprite, const resources::CSprite& other);
 // the file cannot be loaded.
 int AddSprite(const std::string& game_path, int frame_count, bool precise, bool transparent,
               bool smooth, bool preload, int x_origin, int y_origin);
-// Loads sprite [index] anew (an empty slot gets a sprite first). False for
-// an index outside the table or a file that cannot be loaded (the sprite
-// is then unchanged).
+// Loads sprite [index] anew (an empty slot gets a sprite). False for an
+// index outside the table or a file that cannot be loaded (the slot is
+// then unchanged).
 bool ReplaceSprite(int index, const std::string& game_path, int frame_count, bool precise,
                    bool transparent, bool smooth, bool preload, int x_origin, int y_origin);
 // Frees the sprite and its textures; the slot stays, empty. False when the

@@ -383,6 +383,8 @@ TEST_F(ResourceImagesTest, SpriteTableAddsReplacesCopiesAndDeletes) {
   // Replace: an index outside the table fails; an empty slot gets a sprite;
   // a file that cannot be read leaves the sprite as it was.
   EXPECT_FALSE(ReplaceSprite(9, path, 1, true, true, false, false, 0, 0));
+  EXPECT_FALSE(ReplaceSprite(0, "no such file.png", 1, true, true, false, false, 0, 0));
+  EXPECT_FALSE(table.Exists(0));
   EXPECT_TRUE(ReplaceSprite(0, path, 1, true, true, false, false, 0, 0));
   EXPECT_EQ(table.Get(0)->width, 6);
   EXPECT_FALSE(ReplaceSprite(added, "no such file.png", 1, true, true, false, false, 0, 0));
