@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <set>
@@ -68,26 +69,27 @@ void AdaptRegionToRoom() {
   const runtime::CRunRoom* room = runtime::CurrentRoom();
   if (room == nullptr) return;
   const resources::CRoom& data = room->data;
-  int width = data.width, height = data.height;
+  // Sizes and ports come from game code and saved files: summed in 64 bits
+  // and held to a sane range, so no value of theirs can overflow.
+  int64_t width = data.width, height = data.height;
   if (data.views_enabled) {
     width = 8;
     height = 8;
     for (const resources::CView& view : data.views) {
       if (!view.visible) continue;
-      width = std::max(width, view.port_x + view.port_width);
-      height = std::max(height, view.port_y + view.port_height);
+      width = std::max(width, int64_t(view.port_x) + view.port_width);
+      height = std::max(height, int64_t(view.port_y) + view.port_height);
     }
   }
-  if (Device() != nullptr) {
-    width = std::min(width, ScreenWidth());
-    height = std::min(height, ScreenHeight());
-  }
+  constexpr int64_t kLargest = 1 << 20;
+  width = std::clamp<int64_t>(width, 1, Device() != nullptr ? ScreenWidth() : kLargest);
+  height = std::clamp<int64_t>(height, 1, Device() != nullptr ? ScreenHeight() : kLargest);
   if (width == RegionWidth() && height == RegionHeight() && width == DeviceWidth() &&
       height == DeviceHeight())
     return;
-  SetRegionSize(width, height, true);
+  SetRegionSize(int(width), int(height), true);
   DefaultWindow();
-  SetDeviceSize(width, height);
+  SetDeviceSize(int(width), int(height));
 }
 
 // The display mode the game's settings ask for; fields not asked for stay 0.

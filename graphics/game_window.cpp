@@ -1,7 +1,9 @@
 #include "graphics/game_window.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "graphics/room_draw.h"
 #include "runner/settings.h"
@@ -39,7 +41,13 @@ WindowState& State() {
   return state;
 }
 
-int RoundInt(double value) { return int(std::nearbyint(value)); }
+// Rounded halves to even, held to the int range (scales and sizes come
+// from game code).
+int RoundInt(double value) {
+  if (!(value > -2147483648.0)) return value != value ? 0 : INT32_MIN;
+  if (value >= 2147483647.0) return INT32_MAX;
+  return int(std::nearbyint(value));
+}
 
 // The factor the region is shown at in a client of the given size (0 when
 // the region cannot be shown).

@@ -245,8 +245,6 @@ int RunGame(const RunOptions& options) {
 
   ApplySettings(effective);
   library::SetGameId(Identity().GameId);
-  // The secure_mode variable and saving games follow the file functions' switch.
-  runtime::Game().secure_mode = library::SecureMode();
   interp::InstallErrorHooks();
   runtime::InstallInstanceAccess();
   int status = kExitOk;
