@@ -40,6 +40,13 @@ inline const std::string& ArgString(const RValue& value) {
 }
 // The argument rounded to an integer, halves to even.
 inline int64_t ArgInt(const RValue& value) { return RoundHalfEven(ArgReal(value)); }
+// A whole-number argument (an index, a count, a coordinate): rounded as
+// ArgInt, then held within the int range, so that a huge index names
+// nothing rather than wrapping round to a valid one.
+inline int ArgInt32(const RValue& value) {
+  const int64_t n = ArgInt(value);
+  return n < INT32_MIN ? INT32_MIN : n > INT32_MAX ? INT32_MAX : int(n);
+}
 // A truth argument: 0.5 or more.
 inline bool ArgBool(const RValue& value) { return ArgReal(value) >= 0.5; }
 // A truth result: 1 or 0.

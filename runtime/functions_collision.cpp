@@ -15,57 +15,54 @@ namespace vendrel::runtime {
 
 namespace {
 
+using interp::ArgInt32;
 using interp::ArgReal;
 
-int ArgInteger(const interp::RValue& value) {
-  return int(std::clamp<int64_t>(interp::ArgInt(value), INT32_MIN, INT32_MAX));
-}
-bool ArgFlag(const interp::RValue& value) { return ArgReal(value) >= 0.5; }
 
 VENDREL_BUILTIN(CollisionPointHandler) {
-  result.SetReal(CollisionPoint(self, ArgReal(args[0]), ArgReal(args[1]), ArgInteger(args[2]),
-                                ArgFlag(args[3]), ArgFlag(args[4])));
+  result.SetReal(CollisionPoint(self, ArgReal(args[0]), ArgReal(args[1]), ArgInt32(args[2]),
+                                ArgBool(args[3]), ArgBool(args[4])));
 }
 
 VENDREL_BUILTIN(CollisionRectangleHandler) {
   result.SetReal(CollisionRectangle(self, ArgReal(args[0]), ArgReal(args[1]), ArgReal(args[2]),
-                                    ArgReal(args[3]), ArgInteger(args[4]), ArgFlag(args[5]),
-                                    ArgFlag(args[6])));
+                                    ArgReal(args[3]), ArgInt32(args[4]), ArgBool(args[5]),
+                                    ArgBool(args[6])));
 }
 
 VENDREL_BUILTIN(CollisionCircleHandler) {
   const double x = ArgReal(args[0]), y = ArgReal(args[1]), r = ArgReal(args[2]);
-  result.SetReal(CollisionEllipse(self, x - r, y - r, x + r, y + r, ArgInteger(args[3]),
-                                  ArgFlag(args[4]), ArgFlag(args[5])));
+  result.SetReal(CollisionEllipse(self, x - r, y - r, x + r, y + r, ArgInt32(args[3]),
+                                  ArgBool(args[4]), ArgBool(args[5])));
 }
 
 VENDREL_BUILTIN(CollisionEllipseHandler) {
   result.SetReal(CollisionEllipse(self, ArgReal(args[0]), ArgReal(args[1]), ArgReal(args[2]),
-                                  ArgReal(args[3]), ArgInteger(args[4]), ArgFlag(args[5]),
-                                  ArgFlag(args[6])));
+                                  ArgReal(args[3]), ArgInt32(args[4]), ArgBool(args[5]),
+                                  ArgBool(args[6])));
 }
 
 VENDREL_BUILTIN(CollisionLineHandler) {
   result.SetReal(CollisionLine(self, ArgReal(args[0]), ArgReal(args[1]), ArgReal(args[2]),
-                               ArgReal(args[3]), ArgInteger(args[4]), ArgFlag(args[5]),
-                               ArgFlag(args[6])));
+                               ArgReal(args[3]), ArgInt32(args[4]), ArgBool(args[5]),
+                               ArgBool(args[6])));
 }
 
 VENDREL_BUILTIN(InstancePositionHandler) {
-  result.SetReal(InstancePosition(ArgReal(args[0]), ArgReal(args[1]), ArgInteger(args[2])));
+  result.SetReal(InstancePosition(ArgReal(args[0]), ArgReal(args[1]), ArgInt32(args[2])));
 }
 
 VENDREL_BUILTIN(InstanceNearestHandler) {
-  result.SetReal(InstanceNearest(ArgReal(args[0]), ArgReal(args[1]), ArgInteger(args[2])));
+  result.SetReal(InstanceNearest(ArgReal(args[0]), ArgReal(args[1]), ArgInt32(args[2])));
 }
 
 VENDREL_BUILTIN(InstanceFurthestHandler) {
-  result.SetReal(InstanceFurthest(ArgReal(args[0]), ArgReal(args[1]), ArgInteger(args[2])));
+  result.SetReal(InstanceFurthest(ArgReal(args[0]), ArgReal(args[1]), ArgInt32(args[2])));
 }
 
 VENDREL_BUILTIN(InstancePlaceHandler) {
   result.SetReal(self != nullptr ? InstancePlace(*self, ArgReal(args[0]), ArgReal(args[1]),
-                                                 ArgInteger(args[2]))
+                                                 ArgInt32(args[2]))
                                  : kNoone);
 }
 
@@ -76,7 +73,7 @@ VENDREL_BUILTIN(PositionEmpty) {
 }
 
 VENDREL_BUILTIN(PositionMeeting) {
-  const int obj = ReplaceSelfOther(ArgInteger(args[2]), self, other);
+  const int obj = ReplaceSelfOther(ArgInt32(args[2]), self, other);
   result.SetReal(InstancePosition(ArgReal(args[0]), ArgReal(args[1]), obj) != kNoone ? 1.0 : 0.0);
 }
 

@@ -15,10 +15,6 @@ namespace vendrel::runtime {
 
 namespace {
 
-int ArgInteger(const interp::RValue& value) {
-  return int(std::clamp<int64_t>(interp::ArgInt(value), INT32_MIN, INT32_MAX));
-}
-double Truth(bool value) { return value ? 1.0 : 0.0; }
 
 // Key 0: no key in [keys]; 1: any key; 2..255 that key; other: false.
 bool CheckKeys(const std::array<bool, kKeyCount>& keys, int key) {
@@ -40,27 +36,27 @@ bool NumLock() {
 }
 
 VENDREL_BUILTIN(KeyboardCheck) {
-  result.SetReal(Truth(CheckKeys(Devices().key_down, ArgInteger(args[0]))));
+  SetBool(result, CheckKeys(Devices().key_down, ArgInt32(args[0])));
 }
 
 VENDREL_BUILTIN(KeyboardCheckPressed) {
-  result.SetReal(Truth(CheckKeys(Devices().key_pressed, ArgInteger(args[0]))));
+  SetBool(result, CheckKeys(Devices().key_pressed, ArgInt32(args[0])));
 }
 
 VENDREL_BUILTIN(KeyboardCheckReleased) {
-  result.SetReal(Truth(CheckKeys(Devices().key_released, ArgInteger(args[0]))));
+  SetBool(result, CheckKeys(Devices().key_released, ArgInt32(args[0])));
 }
 
 VENDREL_BUILTIN(KeyboardCheckDirect) {
-  const int key = ArgInteger(args[0]);
-  result.SetReal(Truth(key >= 0 && key < kKeyCount && Devices().direct[size_t(key)]));
+  const int key = ArgInt32(args[0]);
+  SetBool(result, key >= 0 && key < kKeyCount && Devices().direct[size_t(key)]);
 }
 
-VENDREL_BUILTIN(KeyboardKeyPress) { SimulateKey(ArgInteger(args[0]), true); }
+VENDREL_BUILTIN(KeyboardKeyPress) { SimulateKey(ArgInt32(args[0]), true); }
 
-VENDREL_BUILTIN(KeyboardKeyRelease) { SimulateKey(ArgInteger(args[0]), false); }
+VENDREL_BUILTIN(KeyboardKeyRelease) { SimulateKey(ArgInt32(args[0]), false); }
 
-VENDREL_BUILTIN(KeyboardGetNumlock) { result.SetReal(Truth(NumLock())); }
+VENDREL_BUILTIN(KeyboardGetNumlock) { SetBool(result, NumLock()); }
 
 VENDREL_BUILTIN(KeyboardSetNumlock) {
   if ((interp::ArgReal(args[0]) >= 0.5) == NumLock()) return;
@@ -69,12 +65,12 @@ VENDREL_BUILTIN(KeyboardSetNumlock) {
 }
 
 VENDREL_BUILTIN(KeyboardSetMap) {
-  const int key = ArgInteger(args[0]);
-  if (key >= 0 && key < kKeyCount) Devices().key_map[size_t(key)] = ArgInteger(args[1]);
+  const int key = ArgInt32(args[0]);
+  if (key >= 0 && key < kKeyCount) Devices().key_map[size_t(key)] = ArgInt32(args[1]);
 }
 
 VENDREL_BUILTIN(KeyboardGetMap) {
-  const int key = ArgInteger(args[0]);
+  const int key = ArgInt32(args[0]);
   result.SetReal(key >= 0 && key < kKeyCount ? Devices().key_map[size_t(key)] : key);
 }
 
@@ -83,7 +79,7 @@ VENDREL_BUILTIN(KeyboardUnsetMap) {
 }
 
 VENDREL_BUILTIN(KeyboardClear) {
-  const int key = ArgInteger(args[0]);
+  const int key = ArgInt32(args[0]);
   ProcessInputMessages();
   if (key < 0 || key >= kKeyCount) return;
   KeyboardMouseState& devices = Devices();
@@ -98,19 +94,19 @@ VENDREL_BUILTIN(KeyboardWait) {
 }
 
 VENDREL_BUILTIN(MouseCheckButton) {
-  result.SetReal(Truth(CheckButtons(Devices().button_down, ArgInteger(args[0]))));
+  SetBool(result, CheckButtons(Devices().button_down, ArgInt32(args[0])));
 }
 
 VENDREL_BUILTIN(MouseCheckButtonPressed) {
-  result.SetReal(Truth(CheckButtons(Devices().button_pressed, ArgInteger(args[0]))));
+  SetBool(result, CheckButtons(Devices().button_pressed, ArgInt32(args[0])));
 }
 
 VENDREL_BUILTIN(MouseCheckButtonReleased) {
-  result.SetReal(Truth(CheckButtons(Devices().button_released, ArgInteger(args[0]))));
+  SetBool(result, CheckButtons(Devices().button_released, ArgInt32(args[0])));
 }
 
 VENDREL_BUILTIN(MouseClear) {
-  const int button = ArgInteger(args[0]);
+  const int button = ArgInt32(args[0]);
   ProcessInputMessages();
   if (button < 1 || button > 3) return;
   KeyboardMouseState& devices = Devices();
@@ -134,12 +130,12 @@ VENDREL_BUILTIN(IoHandle) { ProcessInputMessages(); }
 // Joysticks ----------------------------------------------------------------------
 
 bool Joystick(const interp::RValue& id, platform::JoystickState& state) {
-  return runtime::QueryJoystick(ArgInteger(id), state);
+  return runtime::QueryJoystick(ArgInt32(id), state);
 }
 
 VENDREL_BUILTIN(JoystickExists) {
   platform::JoystickState state;
-  result.SetReal(Truth(Joystick(args[0], state)));
+  SetBool(result, Joystick(args[0], state));
 }
 
 VENDREL_BUILTIN(JoystickName) {
@@ -159,7 +155,7 @@ VENDREL_BUILTIN(JoystickButtons) {
 
 VENDREL_BUILTIN(JoystickHasPov) {
   platform::JoystickState state;
-  result.SetReal(Truth(Joystick(args[0], state) && state.has_pov));
+  SetBool(result, Joystick(args[0], state) && state.has_pov);
 }
 
 VENDREL_BUILTIN(JoystickDirection) {
@@ -176,10 +172,10 @@ VENDREL_BUILTIN(JoystickDirection) {
 
 VENDREL_BUILTIN(JoystickCheckButton) {
   platform::JoystickState state;
-  const int button = ArgInteger(args[1]);
+  const int button = ArgInt32(args[1]);
   const bool held = Joystick(args[0], state) && button >= 1 && button <= 32 &&
                     (state.buttons & (1u << (button - 1))) != 0;
-  result.SetReal(Truth(held));
+  SetBool(result, held);
 }
 
 template <int kAxis>

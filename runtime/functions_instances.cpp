@@ -19,20 +19,17 @@ namespace vendrel::runtime {
 
 namespace {
 
+using interp::ArgInt32;
 using interp::ArgReal;
 using interp::ArgString;
 
-int ArgInteger(const interp::RValue& value) {
-  return int(std::clamp<int64_t>(interp::ArgInt(value), INT32_MIN, INT32_MAX));
-}
-bool ArgFlag(const interp::RValue& value) { return ArgReal(value) >= 0.5; }
 
-VENDREL_BUILTIN(RoomGoto) { RequestRoom(ArgInteger(args[0])); }
+VENDREL_BUILTIN(RoomGoto) { RequestRoom(ArgInt32(args[0])); }
 VENDREL_BUILTIN(RoomGotoPrevious) { RequestPreviousRoom(); }
 VENDREL_BUILTIN(RoomGotoNext) { RequestNextRoom(); }
 VENDREL_BUILTIN(RoomRestart) { RequestRoom(Game().room); }
-VENDREL_BUILTIN(RoomPrevious) { result.SetReal(PreviousRoom(ArgInteger(args[0]))); }
-VENDREL_BUILTIN(RoomNext) { result.SetReal(NextRoom(ArgInteger(args[0]))); }
+VENDREL_BUILTIN(RoomPrevious) { result.SetReal(PreviousRoom(ArgInt32(args[0]))); }
+VENDREL_BUILTIN(RoomNext) { result.SetReal(NextRoom(ArgInt32(args[0]))); }
 VENDREL_BUILTIN(GameEnd) { Game().pending_room_change = kEndGame; }
 VENDREL_BUILTIN(GameRestart) { Game().pending_room_change = kRestartGame; }
 
@@ -56,17 +53,17 @@ VENDREL_BUILTIN(GameSave) {
 VENDREL_BUILTIN(Sleep) { Wait(interp::RoundHalfEven(ArgReal(args[0]) * 1000.0)); }
 
 VENDREL_BUILTIN(InstanceCreate) {
-  result.SetReal(CreateInstance(ArgInteger(args[2]), ArgReal(args[0]), ArgReal(args[1])));
+  result.SetReal(CreateInstance(ArgInt32(args[2]), ArgReal(args[0]), ArgReal(args[1])));
 }
 
-VENDREL_BUILTIN(InstanceCopy) { result.SetReal(CopyInstance(self, ArgFlag(args[0]))); }
+VENDREL_BUILTIN(InstanceCopy) { result.SetReal(CopyInstance(self, ArgBool(args[0]))); }
 
-VENDREL_BUILTIN(InstanceChange) { ChangeInstance(self, ArgInteger(args[0]), ArgFlag(args[1])); }
+VENDREL_BUILTIN(InstanceChange) { ChangeInstance(self, ArgInt32(args[0]), ArgBool(args[1])); }
 
 VENDREL_BUILTIN(InstanceDestroy) { DestroyInstance(self); }
 
 VENDREL_BUILTIN(InstanceSprite) {
-  const int sprite = ArgInteger(args[0]);
+  const int sprite = ArgInt32(args[0]);
   if (!resources::Resources().sprites.Exists(sprite)) {
     code::ShowRunError("Setting instance to non-existing sprite: " + std::to_string(sprite),
                        false);
@@ -78,32 +75,32 @@ VENDREL_BUILTIN(InstanceSprite) {
 VENDREL_BUILTIN(PositionDestroy) { DestroyAtPosition(ArgReal(args[0]), ArgReal(args[1])); }
 
 VENDREL_BUILTIN(PositionChange) {
-  ChangeAtPosition(ArgReal(args[0]), ArgReal(args[1]), ArgInteger(args[2]), ArgFlag(args[3]));
+  ChangeAtPosition(ArgReal(args[0]), ArgReal(args[1]), ArgInt32(args[2]), ArgBool(args[3]));
 }
 
 VENDREL_BUILTIN(InstanceFind) {
-  result.SetReal(FindInstance(ArgInteger(args[0]), ArgInteger(args[1])));
+  result.SetReal(FindInstance(ArgInt32(args[0]), ArgInt32(args[1])));
 }
 
 VENDREL_BUILTIN(InstanceExists) {
-  result.SetReal(InstanceExists(self, other, ArgInteger(args[0])) ? 1.0 : 0.0);
+  result.SetReal(InstanceExists(self, other, ArgInt32(args[0])) ? 1.0 : 0.0);
 }
 
 VENDREL_BUILTIN(InstanceNumber) {
-  result.SetReal(InstanceNumber(self, other, ArgInteger(args[0])));
+  result.SetReal(InstanceNumber(self, other, ArgInt32(args[0])));
 }
 
-VENDREL_BUILTIN(DeactivateAllHandler) { DeactivateAll(self, ArgFlag(args[0])); }
-VENDREL_BUILTIN(DeactivateObjectHandler) { DeactivateObject(self, other, ArgInteger(args[0])); }
+VENDREL_BUILTIN(DeactivateAllHandler) { DeactivateAll(self, ArgBool(args[0])); }
+VENDREL_BUILTIN(DeactivateObjectHandler) { DeactivateObject(self, other, ArgInt32(args[0])); }
 VENDREL_BUILTIN(DeactivateRegionHandler) {
   DeactivateRegion(self, ArgReal(args[0]), ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3]),
-                   ArgFlag(args[4]), ArgFlag(args[5]));
+                   ArgBool(args[4]), ArgBool(args[5]));
 }
 VENDREL_BUILTIN(ActivateAllHandler) { ActivateAll(); }
-VENDREL_BUILTIN(ActivateObjectHandler) { ActivateObject(self, other, ArgInteger(args[0])); }
+VENDREL_BUILTIN(ActivateObjectHandler) { ActivateObject(self, other, ArgInt32(args[0])); }
 VENDREL_BUILTIN(ActivateRegionHandler) {
   ActivateRegion(ArgReal(args[0]), ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3]),
-                 ArgFlag(args[4]));
+                 ArgBool(args[4]));
 }
 
 static const code::FunctionTableRow kInstanceFunctions[] = {

@@ -14,32 +14,28 @@ namespace vendrel::runtime {
 
 namespace {
 
+using interp::ArgInt32;
 using interp::ArgReal;
 
-int ArgInteger(const interp::RValue& value) {
-  return int(std::clamp<int64_t>(interp::ArgInt(value), INT32_MIN, INT32_MAX));
-}
-bool ArgFlag(const interp::RValue& value) { return ArgReal(value) >= 0.5; }
-double Truth(bool value) { return value ? 1.0 : 0.0; }
 
 VENDREL_BUILTIN(PlaceFreeHandler) {
-  if (self != nullptr) result.SetReal(Truth(PlaceFree(*self, ArgReal(args[0]), ArgReal(args[1]))));
+  if (self != nullptr) SetBool(result, PlaceFree(*self, ArgReal(args[0]), ArgReal(args[1])));
 }
 
 VENDREL_BUILTIN(PlaceEmptyHandler) {
   if (self != nullptr)
-    result.SetReal(Truth(PlaceEmpty(*self, ArgReal(args[0]), ArgReal(args[1]))));
+    SetBool(result, PlaceEmpty(*self, ArgReal(args[0]), ArgReal(args[1])));
 }
 
 VENDREL_BUILTIN(PlaceMeeting) {
   if (self == nullptr) return;
-  const int obj = ReplaceSelfOther(ArgInteger(args[2]), self, other);
-  result.SetReal(Truth(InstancePlace(*self, ArgReal(args[0]), ArgReal(args[1]), obj) != kNoone));
+  const int obj = ReplaceSelfOther(ArgInt32(args[2]), self, other);
+  SetBool(result, InstancePlace(*self, ArgReal(args[0]), ArgReal(args[1]), obj) != kNoone);
 }
 
 VENDREL_BUILTIN(PlaceSnappedHandler) {
   if (self != nullptr)
-    result.SetReal(Truth(PlaceSnapped(*self, ArgReal(args[0]), ArgReal(args[1]))));
+    SetBool(result, PlaceSnapped(*self, ArgReal(args[0]), ArgReal(args[1])));
 }
 
 VENDREL_BUILTIN(MoveRandomHandler) {
@@ -80,15 +76,15 @@ VENDREL_BUILTIN(MoveOutsideAll) {
 }
 
 VENDREL_BUILTIN(MoveBounceSolid) {
-  if (self != nullptr) MoveBounce(*self, ArgFlag(args[0]), true);
+  if (self != nullptr) MoveBounce(*self, ArgBool(args[0]), true);
 }
 
 VENDREL_BUILTIN(MoveBounceAll) {
-  if (self != nullptr) MoveBounce(*self, ArgFlag(args[0]), false);
+  if (self != nullptr) MoveBounce(*self, ArgBool(args[0]), false);
 }
 
 VENDREL_BUILTIN(MoveWrapHandler) {
-  if (self != nullptr) MoveWrap(*self, ArgFlag(args[0]), ArgFlag(args[1]), ArgReal(args[2]));
+  if (self != nullptr) MoveWrap(*self, ArgBool(args[0]), ArgBool(args[1]), ArgReal(args[2]));
 }
 
 VENDREL_BUILTIN(MotionSet) {
@@ -106,7 +102,7 @@ VENDREL_BUILTIN(DistanceToPointHandler) {
 }
 
 VENDREL_BUILTIN(DistanceToObjectHandler) {
-  if (self != nullptr) result.SetReal(DistanceToObject(*self, other, ArgInteger(args[0])));
+  if (self != nullptr) result.SetReal(DistanceToObject(*self, other, ArgInt32(args[0])));
 }
 
 static const code::FunctionTableRow kMotionFunctions[] = {

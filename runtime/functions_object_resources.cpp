@@ -7,7 +7,6 @@
 #include "code/function_registry.h"
 #include "interpreter/function_families.h"
 #include "resources/game_resources.h"
-#include "runtime/function_arguments.h"
 #include "runtime/function_families.h"
 #include "runtime/resource_edits.h"
 
@@ -15,6 +14,7 @@ namespace vendrel::runtime {
 
 namespace {
 
+using interp::ArgInt32;
 using interp::ArgBool;
 using interp::ArgString;
 using resources::CObject;

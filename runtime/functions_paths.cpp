@@ -12,17 +12,15 @@ namespace vendrel::runtime {
 
 namespace {
 
+using interp::ArgInt32;
 using interp::ArgReal;
 
-int ArgInteger(const interp::RValue& value) {
-  return int(std::clamp<int64_t>(interp::ArgInt(value), INT32_MIN, INT32_MAX));
-}
 
 // path_start(path, speed, endaction, absolute): no rotation, scale 1.
 VENDREL_BUILTIN(PathStart) {
   if (self == nullptr) return;
   const bool absolute = ArgReal(args[3]) >= 0.5;
-  StartPath(*self, ArgInteger(args[0]), !absolute, ArgInteger(args[2]), 0.0, 1.0,
+  StartPath(*self, ArgInt32(args[0]), !absolute, ArgInt32(args[2]), 0.0, 1.0,
             ArgReal(args[1]));
 }
 

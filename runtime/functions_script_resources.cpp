@@ -6,7 +6,6 @@
 #include "code/function_registry.h"
 #include "interpreter/function_families.h"
 #include "resources/game_resources.h"
-#include "runtime/function_arguments.h"
 #include "runtime/function_families.h"
 
 namespace vendrel::runtime {
