@@ -150,6 +150,7 @@ void InstallDevice(std::unique_ptr<GraphicsDevice> device, int wanted_width, int
   s.width = std::clamp(wanted_width, 1, s.device->BackBufferWidth());
   s.height = std::clamp(wanted_height, 1, s.device->BackBufferHeight());
   s.settings.synchronization = synchronization;
+  s.device->SetPresentedArea({0, 0, s.width, s.height});
   ClearToBlack();
   SetViewport(0, 0, s.width, s.height);
   SetViewTransform(0, 0, s.width, s.height, 0);
@@ -210,6 +211,7 @@ void SetDeviceSize(int width, int height) {
   if (width == s.width && height == s.height) return;
   s.width = width;
   s.height = height;
+  s.device->SetPresentedArea({0, 0, width, height});
   SetViewport(0, 0, width, height);
   SetViewTransform(0, 0, width, height, 0);
 }

@@ -142,6 +142,12 @@ class GraphicsDevice {
 
   // Clears the current viewport of the render target.
   virtual void Clear(bool target, bool zbuffer, uint32_t color, float z) = 0;
+  // The part of the back buffer that presentations and read-back use from
+  // now on (the drawing region); the rest of it holds nothing anyone sees.
+  // A clear of a viewport that covers this part may then clear the whole
+  // back buffer, which some renderers do much faster than a part of it.
+  // Until it is set, the whole back buffer counts.
+  virtual void SetPresentedArea(const DeviceRect& area) { (void)area; }
   virtual void SetViewport(const DeviceViewport& viewport) = 0;
   virtual DeviceViewport Viewport() const = 0;
   virtual void SetTransform(TransformKind kind, const DeviceMatrix& matrix) = 0;

@@ -97,6 +97,37 @@ TEST_F(GlDeviceTest, ClearFillsTheViewportOnlyAndTheBackBufferIsOpaque) {
   EXPECT_EQ(Pixel(3, 8), 0xFF336699u);
 }
 
+TEST_F(GlDeviceTest, ClearsKeepWhatLiesOutsideTheViewportInThePresentedArea) {
+  // Only the top-left 20 by 20 is presented: a viewport covering it may be
+  // cleared whole, any smaller one only inside itself.
+  device_->SetPresentedArea({0, 0, 20, 20});
+  device_->SetViewport({0, 0, 20, 20, 0.0f, 1.0f});
+  device_->Clear(true, false, 0xFF0000FF, 0.0f);
+  EXPECT_EQ(Pixel(0, 0), 0xFF0000FFu);
+  EXPECT_EQ(Pixel(19, 19), 0xFF0000FFu);
+  device_->SetViewport({0, 0, 10, 20, 0.0f, 1.0f});
+  device_->Clear(true, false, 0xFF00FF00, 0.0f);
+  EXPECT_EQ(Pixel(9, 19), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(10, 0), 0xFF0000FFu);
+  device_->SetViewport({2, 3, 4, 5, 0.0f, 1.0f});
+  device_->Clear(true, false, 0xFFFF0000, 0.0f);
+  EXPECT_EQ(Pixel(2, 3), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(1, 3), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(6, 3), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(2, 8), 0xFF00FF00u);
+  // Render targets keep everything outside the viewport.
+  TextureHandle target = device_->CreateTexture(8, 8, true);
+  ASSERT_TRUE(device_->SetRenderTarget(target));
+  device_->SetViewport({0, 0, 8, 8, 0.0f, 1.0f});
+  device_->Clear(true, false, 0xFF112233, 0.0f);
+  device_->SetViewport({0, 0, 4, 8, 0.0f, 1.0f});
+  device_->Clear(true, false, 0xFF445566, 0.0f);
+  std::vector<uint32_t> pixels = Screen(target, 8, 8);
+  EXPECT_EQ(pixels[0], 0xFF445566u);
+  EXPECT_EQ(pixels[4], 0xFF112233u);
+  ASSERT_TRUE(device_->SetRenderTarget(kBackBuffer));
+}
+
 TEST_F(GlDeviceTest, FilledRectangleCoversPixelCentresInsideItsEdges) {
   // Whole-number corners lie on pixel centres: the rectangle (4, 6)-(10, 9)
   // covers columns 4..9 and rows 6..8 (top-left edges in, bottom-right out).
@@ -305,6 +336,41 @@ TEST_F(GlDeviceTest, LinearFilteringBlendsNeighbouringTexels) {
   EXPECT_LT(middle, 0xC0u);
 }
 
+TEST_F(GlDeviceTest, LinearFilteringOfQuadsOneTexelToAPixel) {
+  // Texel centres on pixel centres, straight or mirrored: every texel shows
+  // as it is. Half a pixel off, or stretched, neighbours blend.
+  TextureHandle texture = device_->CreateTexture(4, 1, false);
+  const uint32_t pixels[4] = {0xFF000000, 0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF};
+  ASSERT_TRUE(device_->UpdateTexture(texture, 0, 0, 4, 1, pixels, 4));
+  device_->SetTexture(texture);
+  device_->SetTextureFilter(TextureFilter::Linear);
+  auto quad = [&](float left, float right, float y, float u0, float u1) {
+    DeviceVertex corners[4] = {V(left, y - 0.5f, 0xFFFFFFFF, u0, 0),
+                               V(right, y - 0.5f, 0xFFFFFFFF, u1, 0),
+                               V(right, y + 0.5f, 0xFFFFFFFF, u1, 1),
+                               V(left, y + 0.5f, 0xFFFFFFFF, u0, 1)};
+    device_->DrawPrimitive(PrimitiveType::TriangleFan, 2, corners);
+  };
+  quad(1.5f, 5.5f, 0, 0, 1);      // straight
+  quad(1.5f, 5.5f, 1, 1, 0);      // mirrored
+  quad(2.0f, 6.0f, 2, 0, 1);      // half a pixel to the right
+  quad(1.5f, 9.5f, 3, 0, 1);      // twice as wide
+  std::vector<uint32_t> row;
+  for (int x = 2; x <= 5; ++x) row.push_back(Pixel(x, 0));
+  EXPECT_EQ(row, std::vector<uint32_t>(pixels, pixels + 4));
+  row.clear();
+  for (int x = 2; x <= 5; ++x) row.push_back(Pixel(x, 1));
+  EXPECT_EQ(row, std::vector<uint32_t>({0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF, 0xFF000000}));
+  for (int x = 3; x <= 5; ++x) {
+    uint32_t blended = Pixel(x, 2) & 0xFF;
+    EXPECT_GT(blended, 0x40u) << "half a pixel off, x " << x;
+    EXPECT_LT(blended, 0xC0u) << "half a pixel off, x " << x;
+  }
+  uint32_t stretched = Pixel(3, 3) & 0xFF;
+  EXPECT_GT(stretched, 0x20u);
+  EXPECT_LT(stretched, 0xE0u);
+}
+
 TEST_F(GlDeviceTest, RenderTargetsKeepTheirTopRowFirst) {
   TextureHandle target = device_->CreateTexture(8, 4, true);
   ASSERT_NE(target, kNoTexture);
@@ -399,6 +465,51 @@ TEST_F(GlDeviceTest, FogTurnsTheColourByDistance) {
   device_->SetFog(false, 0xFFFFFFFF, 0.0f, 1.0f);
   device_->DrawPrimitive(PrimitiveType::TriangleFan, 2, quad);
   EXPECT_EQ(Pixel(3, 3), 0xFF000000u);
+}
+
+TEST_F(GlDeviceTest, ShadersFollowTheStatesAsTheyChangeBackAndForth) {
+  // Each combination of texture, texture operation, alpha test, fog and
+  // shading draws with its own shader; going back to one drawn with
+  // before must draw with the settings of now.
+  TextureHandle texture = device_->CreateTexture(1, 1, false);
+  const uint32_t texel = 0x80FF8000;
+  device_->UpdateTexture(texture, 0, 0, 1, 1, &texel, 1);
+  device_->SetBlendFactors(BlendFactor::One, BlendFactor::Zero);
+  auto quad_at = [&](float x, uint32_t color) {
+    DeviceVertex quad[4] = {V(x - 0.5f, -0.5f, color, 0, 0), V(x + 0.5f, -0.5f, color, 1, 0),
+                            V(x + 0.5f, 0.5f, color, 1, 1), V(x - 0.5f, 0.5f, color, 0, 1)};
+    device_->DrawPrimitive(PrimitiveType::TriangleFan, 2, quad);
+  };
+  device_->SetTexture(texture);
+  quad_at(0, 0xFFFFFFFF);  // texture times white
+  device_->SetTextureOp(TextureOp::SelectTexture);
+  quad_at(1, 0xFF000000);  // the texture alone
+  device_->SetTextureOp(TextureOp::Modulate);
+  quad_at(2, 0xFF808080);  // texture times grey
+  device_->SetAlphaTest(true, CompareFunc::Less, 0x80);
+  quad_at(3, 0xFFFFFFFF);  // alpha 0x80 is not below 0x80: dropped
+  device_->SetAlphaTest(true, CompareFunc::LessEqual, 0x80);
+  quad_at(4, 0xFFFFFFFF);  // now kept
+  device_->SetAlphaTest(false, CompareFunc::Always, 0);
+  device_->SetTexture(kNoTexture);
+  quad_at(5, 0xFF00FFFF);  // untextured: the vertex colour
+  device_->SetFog(true, 0xFFFFFFFF, -2.0f, -1.0f);
+  quad_at(6, 0xFF000000);  // beyond the fog's end: the fog colour
+  device_->SetFog(false, 0, 0.0f, 1.0f);
+  device_->SetFlatShading(true);
+  quad_at(7, 0xFF0000FF);
+  device_->SetFlatShading(false);
+  device_->SetTexture(texture);
+  quad_at(8, 0xFFFFFFFF);
+  EXPECT_EQ(Pixel(0, 0), 0xFFFF8000u);
+  EXPECT_EQ(Pixel(1, 0), 0xFFFF8000u);
+  ExpectColorNear(Pixel(2, 0), 0xFF804000, "texture times grey");
+  EXPECT_EQ(Pixel(3, 0), 0xFF000000u);
+  EXPECT_EQ(Pixel(4, 0), 0xFFFF8000u);
+  EXPECT_EQ(Pixel(5, 0), 0xFF00FFFFu);
+  EXPECT_EQ(Pixel(6, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(7, 0), 0xFF0000FFu);
+  EXPECT_EQ(Pixel(8, 0), 0xFFFF8000u);
 }
 
 TEST_F(GlDeviceTest, DrawsWithTheSameStateShareOneBatch) {
