@@ -28,8 +28,12 @@ const char* kVertexShader = R"(
 layout(location = 0) in vec3 a_position;
 layout(location = 1) in vec4 a_color;
 layout(location = 2) in vec2 a_uv;
+#ifdef FOG
 uniform mat4 u_world_view;
 uniform mat4 u_projection;
+#else
+uniform mat4 u_transform;  // world, view and projection in one
+#endif
 uniform vec2 u_pixel;  // one half pixel of the viewport in clip units
 SHADE out vec4 v_color;
 #ifdef HAS_TEXTURE
@@ -40,11 +44,13 @@ uniform vec2 u_fog;    // end / (end - start), 1 / (end - start)
 out float v_fog;
 #endif
 void main() {
-  vec4 eye = u_world_view * vec4(a_position, 1.0);
 #ifdef FOG
+  vec4 eye = u_world_view * vec4(a_position, 1.0);
   v_fog = clamp(u_fog.x - eye.z * u_fog.y, 0.0, 1.0);
-#endif
   vec4 p = u_projection * eye;
+#else
+  vec4 p = u_transform * vec4(a_position, 1.0);
+#endif
   p.x += p.w * u_pixel.x;
   p.y = -(p.y - p.w * u_pixel.y);
   p.z = 2.0 * p.z - p.w;
@@ -167,7 +173,7 @@ DeviceMatrix Multiply(const DeviceMatrix& a, const DeviceMatrix& b) {
 struct Program {
   GLuint id = 0;
   bool failed = false;  // building it failed; batches that need it are dropped
-  GLint world_view = -1, projection = -1, pixel = -1, fog = -1, fog_color = -1,
+  GLint world_view = -1, projection = -1, transform = -1, pixel = -1, fog = -1, fog_color = -1,
         alpha_func = -1, alpha_ref = -1, texture = -1;
   uint64_t uniforms_version = 0;  // the version of the uniform values last sent
 };
@@ -243,6 +249,10 @@ class GlDevice final : public GraphicsDevice {
   void ApplyViewport();
   void ApplySampler();
   bool TexelAligned();
+  // Copies [bytes] of [data] to the free part of [buffer] (bound to [kind])
+  // and gives where they start.
+  bool Stream(GLenum kind, GLuint buffer, size_t& capacity, size_t& offset, const void* data,
+              size_t bytes, size_t& start);
   void InvalidateUniforms() { ++uniforms_version_; }
 
   Window& window_;
@@ -254,6 +264,9 @@ class GlDevice final : public GraphicsDevice {
   GLuint bound_sampler_ = 0;
   size_t vbo_capacity_ = 0;
   size_t vbo_offset_ = 0;  // where the next batch goes
+  GLuint ibo_ = 0;  // the indices of the batches, streamed the same way
+  size_t ibo_capacity_ = 0;
+  size_t ibo_offset_ = 0;
   Program programs_[kVariantCount];
   GLint max_texture_size_ = 0;
 
@@ -270,6 +283,7 @@ class GlDevice final : public GraphicsDevice {
   // Current state.
   DeviceViewport viewport_;
   DeviceMatrix world_, view_, projection_, world_view_;
+  DeviceMatrix transform_;  // world_view_ times projection_
   bool fog_enabled_ = false;
   uint32_t fog_color_ = 0;
   float fog_start_ = 0, fog_end_ = 1;
@@ -290,7 +304,10 @@ class GlDevice final : public GraphicsDevice {
   uint64_t uniforms_version_ = 1;
   GLuint current_program_ = 0;
 
+  // The batch: its vertices, and the primitives as indices into them (a
+  // quad sends its four corners once).
   std::vector<DeviceVertex> batch_;
+  std::vector<uint32_t> indices_;
   BatchKind batch_kind_ = BatchKind::None;
   DeviceStats stats_;
 };
@@ -310,6 +327,7 @@ GlDevice::~GlDevice() {
   if (sampler_) glDeleteSamplers(1, &sampler_);
   if (point_sampler_) glDeleteSamplers(1, &point_sampler_);
   if (vbo_) glDeleteBuffers(1, &vbo_);
+  if (ibo_) glDeleteBuffers(1, &ibo_);
   if (vao_) glDeleteVertexArrays(1, &vao_);
   SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window_.NativeHandle()), nullptr);
   SDL_GL_DeleteContext(context_);
@@ -361,6 +379,7 @@ bool GlDevice::BuildProgram(Program& program, unsigned variant, std::string* err
   }
   program.world_view = glGetUniformLocation(program.id, "u_world_view");
   program.projection = glGetUniformLocation(program.id, "u_projection");
+  program.transform = glGetUniformLocation(program.id, "u_transform");
   program.fog = glGetUniformLocation(program.id, "u_fog");
   program.fog_color = glGetUniformLocation(program.id, "u_fog_color");
   program.pixel = glGetUniformLocation(program.id, "u_pixel");
@@ -414,6 +433,8 @@ bool GlDevice::Initialise(int width, int height, std::string* error) {
   glBindVertexArray(vao_);
   glGenBuffers(1, &vbo_);
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+  glGenBuffers(1, &ibo_);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ibo_);  // part of the vertex array's state
   constexpr GLsizei stride = sizeof(DeviceVertex);
   glEnableVertexAttribArray(0);
   glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
@@ -455,6 +476,7 @@ bool GlDevice::Initialise(int width, int height, std::string* error) {
   BindTarget();
   ApplyViewport();
   batch_.reserve(kBatchLimit);
+  indices_.reserve(kBatchLimit * 3 / 2);
   return true;
 }
 
@@ -576,7 +598,7 @@ bool GlDevice::TexelAligned() {
     return false;
   }
   // Only projections that keep w at 1 map positions to pixels linearly.
-  DeviceMatrix m = Multiply(world_view_, projection_);
+  const DeviceMatrix& m = transform_;
   if (m.m[0][3] != 0 || m.m[1][3] != 0 || m.m[2][3] != 0 || m.m[3][3] != 1) return false;
   // Window position of a vertex, as the vertex shader and viewport make
   // it (textured drawing moves by exactly half a pixel).
@@ -602,10 +624,10 @@ bool GlDevice::TexelAligned() {
     }
     return same || mirrored;
   };
-  for (size_t i = 0; i + 2 < batch_.size(); i += 3) {
+  for (size_t i = 0; i + 2 < indices_.size(); i += 3) {
     double tx[3], ty[3], wx[3], wy[3];
     for (int k = 0; k < 3; ++k) {
-      const DeviceVertex& v = batch_[i + size_t(k)];
+      const DeviceVertex& v = batch_[indices_[i + size_t(k)]];
       wx[k] = ax[0] * v.x + ax[1] * v.y + ax[2] * v.z + ax[3];
       wy[k] = ay[0] * v.x + ay[1] * v.y + ay[2] * v.z + ay[3];
       tx[k] = double(v.u) * width;
@@ -753,6 +775,7 @@ void GlDevice::SetTransform(TransformKind kind, const DeviceMatrix& matrix) {
   Flush();
   slot = matrix;
   world_view_ = Multiply(world_, view_);
+  transform_ = Multiply(world_view_, projection_);
   InvalidateUniforms();
 }
 
@@ -1025,51 +1048,53 @@ void GlDevice::DrawPrimitive(PrimitiveType type, int count, const DeviceVertex* 
   if (count <= 0 || vertices == nullptr) return;
   ++stats_.primitive_calls;
   BatchKind kind;
-  size_t needed;
+  size_t needed;  // vertices used
   switch (type) {
     case PrimitiveType::PointList: kind = BatchKind::Points; needed = size_t(count); break;
-    case PrimitiveType::LineList:
-    case PrimitiveType::LineStrip: kind = BatchKind::Lines; needed = 2 * size_t(count); break;
+    case PrimitiveType::LineList: kind = BatchKind::Lines; needed = 2 * size_t(count); break;
+    case PrimitiveType::LineStrip: kind = BatchKind::Lines; needed = size_t(count) + 1; break;
     case PrimitiveType::TriangleList:
+      kind = BatchKind::Triangles;
+      needed = 3 * size_t(count);
+      break;
     case PrimitiveType::TriangleStrip:
-    case PrimitiveType::TriangleFan: kind = BatchKind::Triangles; needed = 3 * size_t(count); break;
+    case PrimitiveType::TriangleFan:
+      kind = BatchKind::Triangles;
+      needed = size_t(count) + 2;
+      break;
     default: return;
   }
   if (!batch_.empty() && (kind != batch_kind_ || batch_.size() + needed > kBatchLimit)) Flush();
   batch_kind_ = kind;
-  // Strips and fans are unrolled into lists so that consecutive calls can
+  // Strips and fans become lists of indices so that consecutive calls can
   // share one draw. Each triangle keeps its winding and starts with the
   // vertex whose colour flat shading uses.
-  const DeviceVertex* v = vertices;
+  const uint32_t base = uint32_t(batch_.size());
+  batch_.insert(batch_.end(), vertices, vertices + needed);
   switch (type) {
     case PrimitiveType::PointList:
     case PrimitiveType::LineList:
     case PrimitiveType::TriangleList:
-      batch_.insert(batch_.end(), v, v + needed);
+      for (uint32_t i = 0; i < uint32_t(needed); ++i) indices_.push_back(base + i);
       break;
     case PrimitiveType::LineStrip:
-      for (int i = 0; i < count; ++i) {
-        batch_.push_back(v[i]);
-        batch_.push_back(v[i + 1]);
+      for (uint32_t i = 0; i < uint32_t(count); ++i) {
+        indices_.push_back(base + i);
+        indices_.push_back(base + i + 1);
       }
       break;
     case PrimitiveType::TriangleStrip:
-      for (int i = 0; i < count; ++i) {
-        batch_.push_back(v[i]);
-        if (i % 2 == 0) {
-          batch_.push_back(v[i + 1]);
-          batch_.push_back(v[i + 2]);
-        } else {
-          batch_.push_back(v[i + 2]);
-          batch_.push_back(v[i + 1]);
-        }
+      for (uint32_t i = 0; i < uint32_t(count); ++i) {
+        indices_.push_back(base + i);
+        indices_.push_back(base + i + 1 + i % 2);
+        indices_.push_back(base + i + 2 - i % 2);
       }
       break;
     case PrimitiveType::TriangleFan:
-      for (int i = 0; i < count; ++i) {
-        batch_.push_back(v[i + 1]);
-        batch_.push_back(v[i + 2]);
-        batch_.push_back(v[0]);
+      for (uint32_t i = 0; i < uint32_t(count); ++i) {
+        indices_.push_back(base + i + 1);
+        indices_.push_back(base + i + 2);
+        indices_.push_back(base);
       }
       break;
   }
@@ -1080,6 +1105,7 @@ void GlDevice::Flush() {
   Program* chosen = CurrentProgram();
   if (chosen == nullptr) {
     batch_.clear();
+    indices_.clear();
     return;
   }
   Program& program = *chosen;
@@ -1093,6 +1119,7 @@ void GlDevice::Flush() {
     // times column vectors: the matrix goes up untransposed.
     glUniformMatrix4fv(program.world_view, 1, GL_FALSE, &world_view_.m[0][0]);
     glUniformMatrix4fv(program.projection, 1, GL_FALSE, &projection_.m[0][0]);
+    glUniformMatrix4fv(program.transform, 1, GL_FALSE, &transform_.m[0][0]);
     bool fog = fog_enabled_ && fog_end_ != fog_start_;
     float range = fog ? fog_end_ - fog_start_ : 1.0f;
     glUniform2f(program.fog, fog ? fog_end_ / range : 1.0f, fog ? 1.0f / range : 0.0f);
@@ -1110,39 +1137,52 @@ void GlDevice::Flush() {
     glUniform1i(program.alpha_func, alpha_test_ ? int(alpha_func_) : 0);
     glUniform1f(program.alpha_ref, float(alpha_ref_));
   }
-  // The vertex buffer is filled front to back, one batch after another,
-  // without waiting for the draws already queued; only when it is full is
-  // its storage replaced by a fresh one.
-  size_t bytes = batch_.size() * sizeof(DeviceVertex);
-  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  if (bytes > vbo_capacity_ || vbo_offset_ + bytes > vbo_capacity_) {
-    vbo_capacity_ = std::max({bytes, vbo_capacity_, kStreamBufferBytes});
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vbo_capacity_), nullptr, GL_STREAM_DRAW);
-    vbo_offset_ = 0;
-  }
-  void* target = glMapBufferRange(
-      GL_ARRAY_BUFFER, GLintptr(vbo_offset_), GLsizeiptr(bytes),
-      GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
-  if (target == nullptr) {
+  // The vertex and index buffers are filled front to back, one batch after
+  // another, without waiting for the draws already queued; only when one
+  // is full is its storage replaced by a fresh one.
+  size_t first_vertex = 0, first_index = 0;
+  if (!Stream(GL_ARRAY_BUFFER, vbo_, vbo_capacity_, vbo_offset_, batch_.data(),
+              batch_.size() * sizeof(DeviceVertex), first_vertex) ||
+      !Stream(GL_ELEMENT_ARRAY_BUFFER, ibo_, ibo_capacity_, ibo_offset_, indices_.data(),
+              indices_.size() * sizeof(uint32_t), first_index)) {
     batch_.clear();
+    indices_.clear();
     return;
   }
-  std::memcpy(target, batch_.data(), bytes);
-  glUnmapBuffer(GL_ARRAY_BUFFER);
-  GLint first = GLint(vbo_offset_ / sizeof(DeviceVertex));
   GLuint sampler = filter_ == TextureFilter::Linear && TexelAligned() ? point_sampler_ : sampler_;
   if (sampler != bound_sampler_) {
     glBindSampler(0, sampler);
     bound_sampler_ = sampler;
   }
-  vbo_offset_ += bytes;
   GLenum mode = batch_kind_ == BatchKind::Points  ? GL_POINTS
                 : batch_kind_ == BatchKind::Lines ? GL_LINES
                                                   : GL_TRIANGLES;
-  glDrawArrays(mode, first, GLsizei(batch_.size()));
+  glDrawElementsBaseVertex(mode, GLsizei(indices_.size()), GL_UNSIGNED_INT,
+                           reinterpret_cast<void*>(first_index),
+                           GLint(first_vertex / sizeof(DeviceVertex)));
   ++stats_.batches;
   stats_.vertices += batch_.size();
   batch_.clear();
+  indices_.clear();
+}
+
+bool GlDevice::Stream(GLenum kind, GLuint buffer, size_t& capacity, size_t& offset,
+                      const void* data, size_t bytes, size_t& start) {
+  glBindBuffer(kind, buffer);
+  if (offset + bytes > capacity) {
+    capacity = std::max({bytes, capacity, kStreamBufferBytes});
+    glBufferData(kind, GLsizeiptr(capacity), nullptr, GL_STREAM_DRAW);
+    offset = 0;
+  }
+  void* target = glMapBufferRange(
+      kind, GLintptr(offset), GLsizeiptr(bytes),
+      GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+  if (target == nullptr) return false;
+  std::memcpy(target, data, bytes);
+  glUnmapBuffer(kind);
+  start = offset;
+  offset += bytes;
+  return true;
 }
 
 }  // namespace
