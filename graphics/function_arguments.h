@@ -8,6 +8,7 @@
 namespace vendrel::graphics {
 
 using interp::ArgBool;
+using interp::ArgInt32;
 using interp::SetBool;
 
 // A truth argument that must be greater than 0.5 (some flags of resource
@@ -18,12 +19,6 @@ inline bool ArgBoolAbove(const interp::RValue& value) { return interp::ArgReal(v
 inline int ArgId(const interp::RValue& value) {
   int64_t id = interp::ArgInt(value);
   return id < INT32_MIN || id > INT32_MAX ? -1 : int(id);
-}
-
-// A count or size, held to the 32-bit range.
-inline int ArgSmallInt(const interp::RValue& value) {
-  int64_t n = interp::ArgInt(value);
-  return n < INT32_MIN ? INT32_MIN : n > INT32_MAX ? INT32_MAX : int(n);
 }
 
 }  // namespace vendrel::graphics

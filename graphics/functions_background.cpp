@@ -65,30 +65,30 @@ int NewBackgroundFromBitmap(const runner::CBitmap32& bitmap, bool alpha,
 }
 // x, y, w, h, transparent, smooth, preload
 VENDREL_BUILTIN(BackgroundCreateFromScreen) {
-  runner::CBitmap32 bitmap = Capture(ArgSmallInt(args[0]), ArgSmallInt(args[1]),
-                                     ArgSmallInt(args[2]), ArgSmallInt(args[3]));
+  runner::CBitmap32 bitmap = Capture(ArgInt32(args[0]), ArgInt32(args[1]),
+                                     ArgInt32(args[2]), ArgInt32(args[3]));
   result.SetReal(NewBackgroundFromBitmap(bitmap, false, args, 4));
 }
 // id, x, y, w, h, transparent, smooth, preload
 VENDREL_BUILTIN(BackgroundCreateFromSurface) {
-  runner::CBitmap32 bitmap = CaptureSurface(ArgId(args[0]), ArgSmallInt(args[1]),
-                                            ArgSmallInt(args[2]), ArgSmallInt(args[3]),
-                                            ArgSmallInt(args[4]));
+  runner::CBitmap32 bitmap = CaptureSurface(ArgId(args[0]), ArgInt32(args[1]),
+                                            ArgInt32(args[2]), ArgInt32(args[3]),
+                                            ArgInt32(args[4]));
   result.SetReal(NewBackgroundFromBitmap(bitmap, true, args, 5));
 }
 // w, h, col, preload
 VENDREL_BUILTIN(BackgroundCreateColor) {
   int index = AddEmptyBackground();
-  CreateBackgroundColor(*resources::Resources().backgrounds.Get(index), ArgSmallInt(args[0]),
-                        ArgSmallInt(args[1]), ArgBoolAbove(args[3]), ArgInt(args[2]));
+  CreateBackgroundColor(*resources::Resources().backgrounds.Get(index), ArgInt32(args[0]),
+                        ArgInt32(args[1]), ArgBoolAbove(args[3]), ArgInt(args[2]));
   result.SetReal(index);
 }
 // w, h, col1, col2, kind, preload
 VENDREL_BUILTIN(BackgroundCreateGradient) {
   int index = AddEmptyBackground();
   CreateBackgroundGradient(*resources::Resources().backgrounds.Get(index),
-                           ArgSmallInt(args[0]), ArgSmallInt(args[1]), ArgBoolAbove(args[5]),
-                           ArgSmallInt(args[4]), ArgInt(args[2]), ArgInt(args[3]));
+                           ArgInt32(args[0]), ArgInt32(args[1]), ArgBoolAbove(args[5]),
+                           ArgInt32(args[4]), ArgInt(args[2]), ArgInt(args[3]));
   result.SetReal(index);
 }
 // fname, transparent, smooth, preload

@@ -35,10 +35,10 @@ VENDREL_BUILTIN(DrawSetColor) { SetDrawColor(ArgInt(args[0])); }
 VENDREL_BUILTIN(DrawSetAlpha) { SetDrawAlpha(ArgReal(args[0])); }
 VENDREL_BUILTIN(DrawGetColor) { result.SetReal(DrawColor()); }
 VENDREL_BUILTIN(DrawGetAlpha) { result.SetReal(DrawAlpha()); }
-VENDREL_BUILTIN(DrawSetCirclePrecision) { SetCirclePrecision(ArgSmallInt(args[0])); }
-VENDREL_BUILTIN(DrawSetBlendMode) { SetBlendMode(ArgSmallInt(args[0])); }
+VENDREL_BUILTIN(DrawSetCirclePrecision) { SetCirclePrecision(ArgInt32(args[0])); }
+VENDREL_BUILTIN(DrawSetBlendMode) { SetBlendMode(ArgInt32(args[0])); }
 VENDREL_BUILTIN(DrawSetBlendModeExt) {
-  SetBlendModeExt(ArgSmallInt(args[0]), ArgSmallInt(args[1]));
+  SetBlendModeExt(ArgInt32(args[0]), ArgInt32(args[1]));
 }
 VENDREL_BUILTIN(DrawClearFn) { DrawClear(ArgInt(args[0])); }
 VENDREL_BUILTIN(DrawClearAlphaFn) { DrawClearAlpha(ArgInt(args[0]), ArgReal(args[1])); }
@@ -82,7 +82,7 @@ VENDREL_BUILTIN(DrawButtonFn) {
 VENDREL_BUILTIN(DrawHealthBarFn) {
   DrawHealthBar(ArgReal(args[0]), ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3]),
                 ArgReal(args[4]), ArgInt(args[5]), ArgInt(args[6]), ArgInt(args[7]),
-                ArgSmallInt(args[8]), ArgBool(args[9]), ArgBool(args[10]));
+                ArgInt32(args[8]), ArgBool(args[9]), ArgBool(args[10]));
 }
 VENDREL_BUILTIN(DrawPointColorFn) {
   DrawPointColor(ArgReal(args[0]), ArgReal(args[1]), ArgInt(args[2]));
@@ -116,9 +116,9 @@ VENDREL_BUILTIN(DrawEllipseColorFn) {
 
 // User primitives -------------------------------------------------------------
 
-VENDREL_BUILTIN(DrawPrimitiveBegin) { PrimitiveBegin(ArgSmallInt(args[0])); }
+VENDREL_BUILTIN(DrawPrimitiveBegin) { PrimitiveBegin(ArgInt32(args[0])); }
 VENDREL_BUILTIN(DrawPrimitiveBeginTexture) {
-  PrimitiveBeginTexture(ArgSmallInt(args[0]), ArgId(args[1]));
+  PrimitiveBeginTexture(ArgInt32(args[0]), ArgId(args[1]));
 }
 VENDREL_BUILTIN(DrawPrimitiveEnd) { PrimitiveEnd(); }
 VENDREL_BUILTIN(DrawVertex) { PrimitiveVertex(ArgReal(args[0]), ArgReal(args[1])); }

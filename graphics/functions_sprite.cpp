@@ -58,23 +58,23 @@ int BboxBottomOf(const CSprite& s) { return s.bbox_bottom; }
 // ind, xoff, yoff
 VENDREL_BUILTIN(SpriteSetOffset) {
   if (CSprite* sprite = SpriteArg(args[0])) {
-    sprite->x_origin = ArgSmallInt(args[1]);
-    sprite->y_origin = ArgSmallInt(args[2]);
+    sprite->x_origin = ArgInt32(args[1]);
+    sprite->y_origin = ArgInt32(args[2]);
     RefreshInstanceBoxes();
   }
 }
 // ind, mode
 VENDREL_BUILTIN(SpriteSetBboxMode) {
   if (CSprite* sprite = SpriteArg(args[0])) {
-    sprite->SetBoundingBoxMode(ArgSmallInt(args[1]));
+    sprite->SetBoundingBoxMode(ArgInt32(args[1]));
     RefreshInstanceBoxes();
   }
 }
 // ind, left, top, right, bottom
 VENDREL_BUILTIN(SpriteSetBbox) {
   if (CSprite* sprite = SpriteArg(args[0])) {
-    sprite->SetBoundingBox(ArgSmallInt(args[1]), ArgSmallInt(args[2]), ArgSmallInt(args[3]),
-                           ArgSmallInt(args[4]));
+    sprite->SetBoundingBox(ArgInt32(args[1]), ArgInt32(args[2]), ArgInt32(args[3]),
+                           ArgInt32(args[4]));
     RefreshInstanceBoxes();
   }
 }
@@ -95,23 +95,23 @@ int NewSpriteFromBitmap(const runner::CBitmap32& bitmap, bool alpha, const inter
                         int first) {
   int index = AddEmptySprite();
   CreateSpriteFromBitmap(*resources::Resources().sprites.Get(index), bitmap,
-                         ArgBoolAbove(args[first]), alpha, ArgSmallInt(args[first + 4]),
-                         ArgSmallInt(args[first + 5]), ArgBoolAbove(args[first + 3]),
+                         ArgBoolAbove(args[first]), alpha, ArgInt32(args[first + 4]),
+                         ArgInt32(args[first + 5]), ArgBoolAbove(args[first + 3]),
                          ArgBoolAbove(args[first + 2]), ArgBoolAbove(args[first + 1]));
   return index;
 }
 
 // x, y, w, h, precise, transparent, smooth, preload, xorig, yorig
 VENDREL_BUILTIN(SpriteCreateFromScreen) {
-  runner::CBitmap32 bitmap = Capture(ArgSmallInt(args[0]), ArgSmallInt(args[1]),
-                                     ArgSmallInt(args[2]), ArgSmallInt(args[3]));
+  runner::CBitmap32 bitmap = Capture(ArgInt32(args[0]), ArgInt32(args[1]),
+                                     ArgInt32(args[2]), ArgInt32(args[3]));
   result.SetReal(NewSpriteFromBitmap(bitmap, false, args, 4));
 }
 // id, x, y, w, h, precise, transparent, smooth, preload, xorig, yorig
 VENDREL_BUILTIN(SpriteCreateFromSurface) {
-  runner::CBitmap32 bitmap = CaptureSurface(ArgId(args[0]), ArgSmallInt(args[1]),
-                                            ArgSmallInt(args[2]), ArgSmallInt(args[3]),
-                                            ArgSmallInt(args[4]));
+  runner::CBitmap32 bitmap = CaptureSurface(ArgId(args[0]), ArgInt32(args[1]),
+                                            ArgInt32(args[2]), ArgInt32(args[3]),
+                                            ArgInt32(args[4]));
   result.SetReal(NewSpriteFromBitmap(bitmap, true, args, 5));
 }
 
@@ -125,8 +125,8 @@ CSprite* SpriteToAddTo(const interp::RValue& value) {
 VENDREL_BUILTIN(SpriteAddFromScreen) {
   if (CSprite* sprite = SpriteToAddTo(args[0])) {
     AddSpriteFrame(*sprite,
-                   Capture(ArgSmallInt(args[1]), ArgSmallInt(args[2]), ArgSmallInt(args[3]),
-                           ArgSmallInt(args[4])),
+                   Capture(ArgInt32(args[1]), ArgInt32(args[2]), ArgInt32(args[3]),
+                           ArgInt32(args[4])),
                    false);
     RefreshInstanceBoxes();
   }
@@ -135,8 +135,8 @@ VENDREL_BUILTIN(SpriteAddFromScreen) {
 VENDREL_BUILTIN(SpriteAddFromSurface) {
   if (CSprite* sprite = SpriteToAddTo(args[0])) {
     AddSpriteFrame(*sprite,
-                   CaptureSurface(ArgId(args[1]), ArgSmallInt(args[2]), ArgSmallInt(args[3]),
-                                  ArgSmallInt(args[4]), ArgSmallInt(args[5])),
+                   CaptureSurface(ArgId(args[1]), ArgInt32(args[2]), ArgInt32(args[3]),
+                                  ArgInt32(args[4]), ArgInt32(args[5])),
                    true);
     RefreshInstanceBoxes();
   }
@@ -144,9 +144,9 @@ VENDREL_BUILTIN(SpriteAddFromSurface) {
 
 // fname, imgnumb, precise, transparent, smooth, preload, xorig, yorig
 VENDREL_BUILTIN(SpriteAdd) {
-  result.SetReal(AddSprite(ArgString(args[0]), ArgSmallInt(args[1]), ArgBool(args[2]),
+  result.SetReal(AddSprite(ArgString(args[0]), ArgInt32(args[1]), ArgBool(args[2]),
                            ArgBool(args[3]), ArgBoolAbove(args[4]), ArgBoolAbove(args[5]),
-                           ArgSmallInt(args[6]), ArgSmallInt(args[7])));
+                           ArgInt32(args[6]), ArgInt32(args[7])));
 }
 // ind, fname, imgnumb, precise, transparent, smooth, preload, xorig, yorig
 VENDREL_BUILTIN(SpriteReplace) {
@@ -155,10 +155,10 @@ VENDREL_BUILTIN(SpriteReplace) {
     code::ShowRunError("Trying to replace non-existing sprite.", false);
     return;
   }
-  SetBool(result, ReplaceSprite(index, ArgString(args[1]), ArgSmallInt(args[2]),
+  SetBool(result, ReplaceSprite(index, ArgString(args[1]), ArgInt32(args[2]),
                                 ArgBool(args[3]), ArgBool(args[4]), ArgBoolAbove(args[5]),
-                                ArgBoolAbove(args[6]), ArgSmallInt(args[7]),
-                                ArgSmallInt(args[8])));
+                                ArgBoolAbove(args[6]), ArgInt32(args[7]),
+                                ArgInt32(args[8])));
   RefreshInstanceBoxes();
 }
 VENDREL_BUILTIN(SpriteDelete) {

@@ -36,7 +36,7 @@ bool ExistingSurface(int id) {
 // Surfaces --------------------------------------------------------------------
 
 VENDREL_BUILTIN(SurfaceCreateFn) {
-  result.SetReal(CreateSurface(ArgSmallInt(args[0]), ArgSmallInt(args[1])));
+  result.SetReal(CreateSurface(ArgInt32(args[0]), ArgInt32(args[1])));
 }
 VENDREL_BUILTIN(SurfaceFreeFn) {
   int id = ArgId(args[0]);
@@ -79,13 +79,13 @@ VENDREL_BUILTIN(SurfaceSave) {
 }
 // surface, file name, x, y, width, height
 VENDREL_BUILTIN(SurfaceSavePart) {
-  SaveSurfacePart(args, ArgSmallInt(args[2]), ArgSmallInt(args[3]), ArgSmallInt(args[4]),
-                  ArgSmallInt(args[5]));
+  SaveSurfacePart(args, ArgInt32(args[2]), ArgInt32(args[3]), ArgInt32(args[4]),
+                  ArgInt32(args[5]));
 }
 VENDREL_BUILTIN(SurfaceGetPixel) {
   int id = ArgId(args[0]);
   if (!ExistingSurface(id)) return;
-  result.SetReal(SurfacePixel(id, ArgSmallInt(args[1]), ArgSmallInt(args[2])));
+  result.SetReal(SurfacePixel(id, ArgInt32(args[1]), ArgInt32(args[2])));
 }
 // destination, x, y, source
 VENDREL_BUILTIN(SurfaceCopyFn) {
@@ -94,7 +94,7 @@ VENDREL_BUILTIN(SurfaceCopyFn) {
     code::ShowRunError("Trying to use non-existing surface.", false);
     return;
   }
-  CopySurface(dest, ArgSmallInt(args[1]), ArgSmallInt(args[2]), source);
+  CopySurface(dest, ArgInt32(args[1]), ArgInt32(args[2]), source);
 }
 // destination, x, y, source, source x, source y, width, height
 VENDREL_BUILTIN(SurfaceCopyPartFn) {
@@ -103,9 +103,9 @@ VENDREL_BUILTIN(SurfaceCopyPartFn) {
     code::ShowRunError("Trying to use non-existing surface.", false);
     return;
   }
-  CopySurfacePart(dest, ArgSmallInt(args[1]), ArgSmallInt(args[2]), source,
-                  ArgSmallInt(args[4]), ArgSmallInt(args[5]), ArgSmallInt(args[6]),
-                  ArgSmallInt(args[7]));
+  CopySurfacePart(dest, ArgInt32(args[1]), ArgInt32(args[2]), source,
+                  ArgInt32(args[4]), ArgInt32(args[5]), ArgInt32(args[6]),
+                  ArgInt32(args[7]));
 }
 
 // Textures --------------------------------------------------------------------
@@ -137,7 +137,7 @@ VENDREL_BUILTIN(TextureGetWidth) { result.SetReal(TextureWidthFraction(ArgId(arg
 VENDREL_BUILTIN(TextureGetHeight) { result.SetReal(TextureHeightFraction(ArgId(args[0]))); }
 VENDREL_BUILTIN(TexturePreload) { PreloadTexture(ArgId(args[0])); }
 VENDREL_BUILTIN(TextureSetPriority) {
-  SetTexturePriority(ArgId(args[0]), ArgSmallInt(args[1]));
+  SetTexturePriority(ArgId(args[0]), ArgInt32(args[1]));
 }
 VENDREL_BUILTIN(TextureSetInterpolation) { SetTextureInterpolation(ArgBool(args[0])); }
 VENDREL_BUILTIN(TextureSetBlending) { SetTextureBlending(ArgBool(args[0])); }
@@ -160,8 +160,8 @@ void SaveScreenPart(const RValue& name, int x, int y, int width, int height) {
 VENDREL_BUILTIN(ScreenSave) { SaveScreenPart(args[0], 0, 0, DeviceWidth(), DeviceHeight()); }
 // file name, x, y, width, height
 VENDREL_BUILTIN(ScreenSavePart) {
-  SaveScreenPart(args[0], ArgSmallInt(args[1]), ArgSmallInt(args[2]), ArgSmallInt(args[3]),
-                 ArgSmallInt(args[4]));
+  SaveScreenPart(args[0], ArgInt32(args[1]), ArgInt32(args[2]), ArgInt32(args[3]),
+                 ArgInt32(args[4]));
 }
 
 }  // namespace

@@ -65,10 +65,10 @@ VENDREL_BUILTIN(TileAdd) {
   if (!BackgroundExists(ArgId(args[0])) || tiles == nullptr) return;
   RTile tile;
   tile.background = ArgId(args[0]);
-  tile.left = ArgSmallInt(args[1]);
-  tile.top = ArgSmallInt(args[2]);
-  tile.width = ArgSmallInt(args[3]);
-  tile.height = ArgSmallInt(args[4]);
+  tile.left = ArgInt32(args[1]);
+  tile.top = ArgInt32(args[2]);
+  tile.width = ArgInt32(args[3]);
+  tile.height = ArgInt32(args[4]);
   tile.x = ArgReal(args[5]);
   tile.y = ArgReal(args[6]);
   tile.depth = ArgReal(args[7]);
@@ -129,10 +129,10 @@ VENDREL_BUILTIN(TileSetBackground) {
 }
 VENDREL_BUILTIN(TileSetRegion) {
   if (RTile* tile = FindTile(ArgId(args[0]))) {
-    tile->left = ArgSmallInt(args[1]);
-    tile->top = ArgSmallInt(args[2]);
-    tile->width = ArgSmallInt(args[3]);
-    tile->height = ArgSmallInt(args[4]);
+    tile->left = ArgInt32(args[1]);
+    tile->top = ArgInt32(args[2]);
+    tile->width = ArgInt32(args[3]);
+    tile->height = ArgInt32(args[4]);
   }
 }
 VENDREL_BUILTIN(TileSetDepth) {

@@ -16,10 +16,10 @@ using interp::ArgReal;
 // values of 0 or less leave their field as it is.
 platform::DisplayMode ModeArguments(const interp::RValue* args) {
   platform::DisplayMode mode;
-  mode.width = ArgSmallInt(args[0]);
-  mode.height = ArgSmallInt(args[1]);
-  mode.refresh_rate = ArgSmallInt(args[2]);
-  mode.bits_per_pixel = ArgSmallInt(args[3]);
+  mode.width = ArgInt32(args[0]);
+  mode.height = ArgInt32(args[1]);
+  mode.refresh_rate = ArgInt32(args[2]);
+  mode.bits_per_pixel = ArgInt32(args[3]);
   return mode;
 }
 
@@ -29,18 +29,18 @@ VENDREL_BUILTIN(DisplayGetColorDepth) { result.SetReal(CurrentDisplayMode().bits
 VENDREL_BUILTIN(DisplayGetFrequency) { result.SetReal(CurrentDisplayMode().refresh_rate); }
 VENDREL_BUILTIN(DisplaySetSize) {
   platform::DisplayMode mode;
-  mode.width = ArgSmallInt(args[0]);
-  mode.height = ArgSmallInt(args[1]);
+  mode.width = ArgInt32(args[0]);
+  mode.height = ArgInt32(args[1]);
   SetBool(result, ChangeDisplayMode(mode));
 }
 VENDREL_BUILTIN(DisplaySetColorDepth) {
   platform::DisplayMode mode;
-  mode.bits_per_pixel = ArgSmallInt(args[0]);
+  mode.bits_per_pixel = ArgInt32(args[0]);
   SetBool(result, ChangeDisplayMode(mode));
 }
 VENDREL_BUILTIN(DisplaySetFrequency) {
   platform::DisplayMode mode;
-  mode.refresh_rate = ArgSmallInt(args[0]);
+  mode.refresh_rate = ArgInt32(args[0]);
   SetBool(result, ChangeDisplayMode(mode));
 }
 VENDREL_BUILTIN(DisplaySetAll) { SetBool(result, ChangeDisplayMode(ModeArguments(args))); }
@@ -53,7 +53,7 @@ VENDREL_BUILTIN(CursorCoordinate) {
   kCursor(x, y);
   result.SetReal(kWantX ? x : y);
 }
-VENDREL_BUILTIN(DisplayMouseSet) { SetDisplayMouse(ArgSmallInt(args[0]), ArgSmallInt(args[1])); }
+VENDREL_BUILTIN(DisplayMouseSet) { SetDisplayMouse(ArgInt32(args[0]), ArgInt32(args[1])); }
 
 #define VENDREL_WINDOW_FLAG(Name, Getter, Setter)                    \
   VENDREL_BUILTIN(WindowSet##Name) { Setter(ArgBool(args[0])); }   \
@@ -68,18 +68,18 @@ VENDREL_WINDOW_FLAG(Sizeable, WindowSizeable, SetWindowSizeable)
 
 VENDREL_BUILTIN(WindowSetCaption) { SetWindowCaption(interp::ArgString(args[0])); }
 VENDREL_BUILTIN(WindowGetCaption) { result.SetString(WindowCaption()); }
-VENDREL_BUILTIN(WindowSetCursor) { SetWindowCursor(ArgSmallInt(args[0])); }
+VENDREL_BUILTIN(WindowSetCursor) { SetWindowCursor(ArgInt32(args[0])); }
 VENDREL_BUILTIN(WindowGetCursor) { result.SetReal(WindowCursor()); }
-VENDREL_BUILTIN(WindowSetColor) { SetWindowColor(int32_t(ArgSmallInt(args[0]))); }
+VENDREL_BUILTIN(WindowSetColor) { SetWindowColor(int32_t(ArgInt32(args[0]))); }
 VENDREL_BUILTIN(WindowGetColor) { result.SetReal(WindowColor()); }
 
 VENDREL_BUILTIN(WindowSetPosition) {
-  SetWindowPosition(ArgSmallInt(args[0]), ArgSmallInt(args[1]));
+  SetWindowPosition(ArgInt32(args[0]), ArgInt32(args[1]));
 }
-VENDREL_BUILTIN(WindowSetSize) { SetWindowSize(ArgSmallInt(args[0]), ArgSmallInt(args[1])); }
+VENDREL_BUILTIN(WindowSetSize) { SetWindowSize(ArgInt32(args[0]), ArgInt32(args[1])); }
 VENDREL_BUILTIN(WindowSetRectangle) {
-  SetWindowRectangle(ArgSmallInt(args[0]), ArgSmallInt(args[1]), ArgSmallInt(args[2]),
-                     ArgSmallInt(args[3]));
+  SetWindowRectangle(ArgInt32(args[0]), ArgInt32(args[1]), ArgInt32(args[2]),
+                     ArgInt32(args[3]));
 }
 VENDREL_BUILTIN(WindowCenter) { CenterWindow(); }
 VENDREL_BUILTIN(WindowDefault) { DefaultWindow(); }
@@ -92,11 +92,11 @@ VENDREL_BUILTIN(WindowGetRegionWidth) { result.SetReal(RegionWidth()); }
 VENDREL_BUILTIN(WindowGetRegionHeight) { result.SetReal(RegionHeight()); }
 VENDREL_BUILTIN(WindowGetRegionScale) { result.SetReal(RegionScale()); }
 VENDREL_BUILTIN(WindowSetRegionSize) {
-  SetRegionSize(ArgSmallInt(args[0]), ArgSmallInt(args[1]), ArgBool(args[2]));
+  SetRegionSize(ArgInt32(args[0]), ArgInt32(args[1]), ArgBool(args[2]));
 }
 VENDREL_BUILTIN(WindowSetRegionScale) { SetRegionScale(ArgReal(args[0]), ArgBool(args[1])); }
 
-VENDREL_BUILTIN(WindowMouseSet) { SetWindowMouse(ArgSmallInt(args[0]), ArgSmallInt(args[1])); }
+VENDREL_BUILTIN(WindowMouseSet) { SetWindowMouse(ArgInt32(args[0]), ArgInt32(args[1])); }
 
 }  // namespace
 
