@@ -22,8 +22,8 @@ namespace {
 // change what a pixel computes (shading, texture, texture operation, alpha
 // test, fog), chosen by the defines in front of them. Each variant holds
 // only the work its states need and no branches or discard it does not
-// use: software renderers run every pixel through the whole shader, and
-// take faster paths for shaders that just sample and modulate.
+// use: software renderers run every pixel through the whole shader, so
+// what it leaves out is saved on every pixel drawn.
 const char* kVertexShader = R"(
 layout(location = 0) in vec3 a_position;
 layout(location = 1) in vec4 a_color;

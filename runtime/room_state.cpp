@@ -1,6 +1,7 @@
 #include "runtime/room_state.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "resources/game_resources.h"
 
@@ -154,6 +155,16 @@ void CRunRoom::ApplyActivation() {
 }
 
 void CRunRoom::SortByDepth() {
+  // Rooms are drawn every step, and their order seldom changes: when the
+  // list is already in order (and holds no depth that is not a number, which
+  // the sort may move) sorting would keep it as it is, and the lists built
+  // from it are still right.
+  bool in_order = true;
+  for (size_t i = 0; i < active.size() && in_order; ++i) {
+    const double depth = active[i]->depth;
+    in_order = !std::isnan(depth) && (i == 0 || depth <= active[i - 1]->depth);
+  }
+  if (in_order) return;
   std::stable_sort(active.begin(), active.end(),
                    [](const std::unique_ptr<CInstance>& a, const std::unique_ptr<CInstance>& b) {
                      return a->depth > b->depth;

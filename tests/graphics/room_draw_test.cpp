@@ -133,6 +133,20 @@ TEST_F(RoomDrawTest, TilesAndInstancesAreDrawnByDepthWithInstancesFirstOnEqualDe
   EXPECT_EQ(room_->data.tiles.front().depth, 20);
 }
 
+TEST_F(RoomDrawTest, DepthChangesBetweenFramesReorderTheNextFrame) {
+  CInstance* first = AddInstance(100001, 0, 10, 0, 5);
+  AddInstance(100002, 1, 20, 0, 0);
+  RedrawFrame();
+  RedrawFrame();  // already in order: drawn the same way
+  EXPECT_EQ(DrawnItems(), (std::vector<std::string>{"a@10", "b@20", "a@10", "b@20"}));
+  device_->ClearRecord();
+  first->depth = -5;
+  RedrawFrame();
+  EXPECT_EQ(DrawnItems(), (std::vector<std::string>{"b@20", "a@10"}));
+  EXPECT_EQ(room_->ActiveAt(0)->id, 100002);
+  EXPECT_EQ(room_->Find(100001), first);
+}
+
 TEST_F(RoomDrawTest, BackgroundColourClearsTheRoomAndMissingResourcesAreSkipped) {
   room_->data.background_color = 0x0000FF;  // red
   AddInstance(100001, 7, 0, 0, 0);          // no such sprite
