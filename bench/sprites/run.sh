@@ -13,9 +13,9 @@
 # offscreen driver.
 #
 # A frame's time is the median of the timed frames (FRAMES, after 5 of
-# warm-up). The sides run one after the other, ROUNDS times, and each case
-# keeps its best round, so that a burst of other work on the machine does
-# not decide the ratio. "cpu" is the processor time per frame of the whole
+# warm-up). The sides run one after the other, ROUNDS times; each figure is
+# the median over the rounds and each ratio the median of the rounds'
+# ratios, so that a burst of other work on the machine does not decide it. "cpu" is the processor time per frame of the whole
 # process (the renderer's threads included), the steadier figure on a busy
 # machine.
 # Usage: bench/sprites/run.sh BUILD_DIR [FRAMES] [ROUNDS]   (30 and 3)
@@ -51,46 +51,60 @@ run() {
   fi
 }
 
-# Every round appends lines "SIDE CASE N MEDIAN_MS CPU_MS" to results.
+# Every round appends lines "ROUND SIDE CASE N MEDIAN_MS CPU_MS" to results.
 : > "$work/results"
 round=1
 while [ "$round" -le "$rounds" ]; do
-  run "$harness" "$frames" | awk '$1 == "vendrel" { print "vendrel sprites", $2, $3, $4 }' >> "$work/results"
+  run "$harness" "$frames" |
+    awk -v r="$round" '$1 == "vendrel" { print r, "vendrel sprites", $2, $3, $4 }' >> "$work/results"
   rm -f "$work/result.txt"
   # The game has no sounds; SDL's dummy audio keeps a machine without a
   # sound card from stopping its start.
   (cd "$work" && SDL_AUDIODRIVER=dummy run "$vrun" bench.game "$frames" > /dev/null 2>&1) || true
   [ -f "$work/result.txt" ] || { echo "the benchmark game wrote no result" >&2; exit 1; }
-  awk 'NR == 1 { n = $3; next } { t[NR - 1] = $1 }
+  awk -v r="$round" 'NR == 1 { n = $3; next } { t[NR - 1] = $1 }
        END { m = NR - 1; for (i = 1; i <= m; i++) for (j = i + 1; j <= m; j++)
                if (t[j] < t[i]) { x = t[i]; t[i] = t[j]; t[j] = x }
              median = m % 2 ? t[(m + 1) / 2] : (t[m / 2] + t[m / 2 + 1]) / 2
-             print "vendrel instances", n, median, "-" }' "$work/result.txt" >> "$work/results"
+             print r, "vendrel instances", n, median, "-" }' "$work/result.txt" >> "$work/results"
   if $has_love; then
     run love "$here/love" "$work/sprite.png" "$frames" 2> /dev/null |
-      awk '$1 == "love" { print "love", $2, $3, $4, $5 }' >> "$work/results"
+      awk -v r="$round" '$1 == "love" { print r, "love", $2, $3, $4, $5 }' >> "$work/results"
   fi
   round=$((round + 1))
 done
 
 $has_love || echo "love is not installed (apt-get install love): Vendrel alone"
+# Per case: the median over the rounds of each side's figures, and the
+# median of the rounds' ratios (each round's sides ran close together).
 awk -v rounds="$rounds" -v frames="$frames" '
-  { key = $2 " " $3
+  function median(list,    n, i, j, x, v) {
+    n = split(list, v, " ")
+    for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (v[j] < v[i]) { x = v[i]; v[i] = v[j]; v[j] = x }
+    return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+  }
+  { key = $3 " " $4
     if (!(key in seen)) { seen[key] = 1; order[++cases] = key }
-    side = $1 " " key
-    if (!(side in ms) || $4 < ms[side]) ms[side] = $4
-    if ($5 != "-" && (!(side in cpu) || $5 < cpu[side])) cpu[side] = $5 }
+    side = $2 " " key
+    ms[side, $1] = $5; ms_list[side] = ms_list[side] " " $5
+    if ($6 != "-") { cpu[side, $1] = $6; cpu_list[side] = cpu_list[side] " " $6 } }
   END {
     printf "%-18s %11s %11s %6s %11s %11s %6s\n", "case", "vendrel ms", "love ms", "ratio",
            "vendrel cpu", "love cpu", "ratio"
     for (i = 1; i <= cases; i++) {
       k = order[i]; v = "vendrel " k; l = "love " k
-      printf "%-18s %11.3f", k, ms[v]
-      if (l in ms) printf " %11.3f %6.2f", ms[l], ms[v] / ms[l]; else printf " %11s %6s", "-", "-"
-      if ((v in cpu) && (l in cpu)) printf " %11.3f %11.3f %6.2f", cpu[v], cpu[l], cpu[v] / cpu[l]
+      ratios = ""; cpu_ratios = ""
+      for (r = 1; r <= rounds; r++) {
+        if (((v, r) in ms) && ((l, r) in ms)) ratios = ratios " " ms[v, r] / ms[l, r]
+        if (((v, r) in cpu) && ((l, r) in cpu)) cpu_ratios = cpu_ratios " " cpu[v, r] / cpu[l, r]
+      }
+      printf "%-18s %11.3f", k, median(ms_list[v])
+      if (ratios != "") printf " %11.3f %6.2f", median(ms_list[l]), median(ratios)
+      else printf " %11s %6s", "-", "-"
+      if (cpu_ratios != "") printf " %11.3f %11.3f %6.2f", median(cpu_list[v]), median(cpu_list[l]), median(cpu_ratios)
       else printf " %11s %11s %6s", "-", "-", "-"
       printf "\n"
     }
-    printf "(median frame times, best of %d rounds of %d frames; ratio = vendrel / love,\n", rounds, frames
-    printf " below 1 means vendrel is faster)\n"
+    printf "(median frame times; medians over %d rounds of %d frames; ratio = vendrel / love,\n", rounds, frames
+    printf " the median of the ratios of the rounds; below 1 means vendrel is faster)\n"
   }' "$work/results"
