@@ -10,7 +10,7 @@ namespace vendrel::graphics {
 namespace {
 
 // A BMP file put together field by field.
-struct BmpSpec {
+struct BmpLayout {
   uint32_t header_size = 40;
   int32_t width = 1;
   int32_t height = 1;  // negative: rows from the top
@@ -26,37 +26,37 @@ void Put(std::vector<uint8_t>& out, size_t at, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out[at + size_t(i)] = uint8_t(value >> (8 * i));
 }
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
-  const bool core = spec.header_size == 12;
-  std::vector<uint8_t> file(14 + spec.header_size, 0);
+std::vector<uint8_t> MakeBmp(const BmpLayout& layout) {
+  const bool core = layout.header_size == 12;
+  std::vector<uint8_t> file(14 + layout.header_size, 0);
   file[0] = 'B';
   file[1] = 'M';
-  Put(file, 14, spec.header_size, 4);
+  Put(file, 14, layout.header_size, 4);
   if (core) {
-    Put(file, 18, uint32_t(spec.width), 2);
-    Put(file, 20, uint32_t(spec.height), 2);
+    Put(file, 18, uint32_t(layout.width), 2);
+    Put(file, 20, uint32_t(layout.height), 2);
     Put(file, 22, 1, 2);
-    Put(file, 24, spec.bits, 2);
+    Put(file, 24, layout.bits, 2);
   } else {
-    Put(file, 18, uint32_t(spec.width), 4);
-    Put(file, 22, uint32_t(spec.height), 4);
+    Put(file, 18, uint32_t(layout.width), 4);
+    Put(file, 22, uint32_t(layout.height), 4);
     Put(file, 26, 1, 2);
-    Put(file, 28, spec.bits, 2);
-    Put(file, 30, spec.compression, 4);
-    Put(file, 46, spec.colors_used, 4);
+    Put(file, 28, layout.bits, 2);
+    Put(file, 30, layout.compression, 4);
+    Put(file, 46, layout.colors_used, 4);
   }
   auto append = [&](uint32_t value, int bytes) {
     file.resize(file.size() + size_t(bytes));
     Put(file, file.size() - size_t(bytes), value, bytes);
   };
-  if (spec.header_size == 40) {
-    for (uint32_t mask : spec.masks) append(mask, 4);
+  if (layout.header_size == 40) {
+    for (uint32_t mask : layout.masks) append(mask, 4);
   } else {
-    for (size_t i = 0; i < spec.masks.size(); ++i) Put(file, 14 + 40 + 4 * i, spec.masks[i], 4);
+    for (size_t i = 0; i < layout.masks.size(); ++i) Put(file, 14 + 40 + 4 * i, layout.masks[i], 4);
   }
-  for (uint32_t color : spec.palette) append(color, core ? 3 : 4);
+  for (uint32_t color : layout.palette) append(color, core ? 3 : 4);
   Put(file, 10, uint32_t(file.size()), 4);
-  file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+  file.insert(file.end(), layout.pixels.begin(), layout.pixels.end());
   Put(file, 2, uint32_t(file.size()), 4);
   return file;
 }
@@ -66,13 +66,13 @@ uint32_t At(const runner::CBitmap32& bitmap, int x, int y) {
 }
 
 TEST(BmpDecodeTest, TwentyFourBitRowsArePaddedAndStoredFromTheBottom) {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = 2;
+  BmpLayout layout;
+  layout.width = 3;
+  layout.height = 2;
   // Bottom row first: blue, green, red triples; 9 bytes padded to 12.
-  spec.pixels = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0xEE, 0xEE, 0xEE,  // bottom
+  layout.pixels = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0xEE, 0xEE, 0xEE,  // bottom
                  1, 2, 3, 4, 5, 6, 7, 8, 9, 0xEE, 0xEE, 0xEE};      // top
-  runner::CBitmap32 bitmap = DecodeBmp(MakeBmp(spec));
+  runner::CBitmap32 bitmap = DecodeBmp(MakeBmp(layout));
   ASSERT_EQ(bitmap.width, 3);
   ASSERT_EQ(bitmap.height, 2);
   EXPECT_EQ(At(bitmap, 0, 1), 0xFFFF0000u);
@@ -82,8 +82,8 @@ TEST(BmpDecodeTest, TwentyFourBitRowsArePaddedAndStoredFromTheBottom) {
   EXPECT_EQ(At(bitmap, 2, 0), 0xFF090807u);
 
   // The same rows with a negative height are read from the top.
-  spec.height = -2;
-  runner::CBitmap32 top_down = DecodeBmp(MakeBmp(spec));
+  layout.height = -2;
+  runner::CBitmap32 top_down = DecodeBmp(MakeBmp(layout));
   ASSERT_EQ(top_down.height, 2);
   EXPECT_EQ(At(top_down, 0, 0), 0xFFFF0000u);
   EXPECT_EQ(At(top_down, 2, 1), 0xFF090807u);
@@ -100,20 +100,20 @@ TEST(BmpDecodeTest, ThirtyTwoBitAlphaIsKeptOnlyWhenTheFileUsesIt) {
   EXPECT_EQ(back.pixels, capture.pixels);
 
   // Fourth bytes that are all 0 are padding: the image is opaque.
-  BmpSpec spec;
-  spec.width = 2;
-  spec.bits = 32;
-  spec.pixels = {1, 2, 3, 0, 4, 5, 6, 0};
-  runner::CBitmap32 opaque = DecodeBmp(MakeBmp(spec));
+  BmpLayout layout;
+  layout.width = 2;
+  layout.bits = 32;
+  layout.pixels = {1, 2, 3, 0, 4, 5, 6, 0};
+  runner::CBitmap32 opaque = DecodeBmp(MakeBmp(layout));
   ASSERT_EQ(opaque.width, 2);
   EXPECT_EQ(At(opaque, 0, 0), 0xFF030201u);
   EXPECT_EQ(At(opaque, 1, 0), 0xFF060504u);
 
   // An alpha mask in a version 4 header decides, even when it gives 0.
-  spec.header_size = 108;
-  spec.compression = 3;
-  spec.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
-  runner::CBitmap32 masked = DecodeBmp(MakeBmp(spec));
+  layout.header_size = 108;
+  layout.compression = 3;
+  layout.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  runner::CBitmap32 masked = DecodeBmp(MakeBmp(layout));
   ASSERT_EQ(masked.width, 2);
   EXPECT_EQ(At(masked, 0, 0), 0x00030201u);
 }
@@ -132,19 +132,19 @@ TEST(BmpDecodeTest, PaletteImagesOfEveryDepthPickTheirColours) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bits);
-    BmpSpec spec;
-    spec.width = 4;
-    spec.bits = c.bits;
-    spec.palette = c.bits == 1 ? std::vector<uint32_t>{0x000000, 0xFF0000} : colors;
-    spec.colors_used = uint32_t(spec.palette.size());
-    spec.pixels = c.row;
-    runner::CBitmap32 bitmap = DecodeBmp(MakeBmp(spec));
+    BmpLayout layout;
+    layout.width = 4;
+    layout.bits = c.bits;
+    layout.palette = c.bits == 1 ? std::vector<uint32_t>{0x000000, 0xFF0000} : colors;
+    layout.colors_used = uint32_t(layout.palette.size());
+    layout.pixels = c.row;
+    runner::CBitmap32 bitmap = DecodeBmp(MakeBmp(layout));
     ASSERT_EQ(bitmap.width, 4);
     EXPECT_EQ(bitmap.pixels, c.expected);
   }
 
   // A core header has three-byte palette entries and 16-bit sizes.
-  BmpSpec core;
+  BmpLayout core;
   core.header_size = 12;
   core.width = 2;
   core.bits = 8;
@@ -160,42 +160,42 @@ TEST(BmpDecodeTest, PaletteImagesOfEveryDepthPickTheirColours) {
 
 TEST(BmpDecodeTest, SixteenBitPixelsScaleTheirChannels) {
   // Plain 16-bit files are 5-5-5; bit fields give 5-6-5.
-  BmpSpec spec;
-  spec.width = 2;
-  spec.bits = 16;
-  spec.pixels = {0x00, 0x7C, 0x1F, 0x00};  // pure red, pure blue
-  runner::CBitmap32 plain = DecodeBmp(MakeBmp(spec));
+  BmpLayout layout;
+  layout.width = 2;
+  layout.bits = 16;
+  layout.pixels = {0x00, 0x7C, 0x1F, 0x00};  // pure red, pure blue
+  runner::CBitmap32 plain = DecodeBmp(MakeBmp(layout));
   ASSERT_EQ(plain.width, 2);
   EXPECT_EQ(At(plain, 0, 0), 0xFFFF0000u);
   EXPECT_EQ(At(plain, 1, 0), 0xFF0000FFu);
 
-  spec.compression = 3;
-  spec.masks = {0xF800, 0x07E0, 0x001F};
-  spec.pixels = {0xE0, 0x07, 0x20, 0x00};  // full green, green 1 of 63
-  runner::CBitmap32 fields = DecodeBmp(MakeBmp(spec));
+  layout.compression = 3;
+  layout.masks = {0xF800, 0x07E0, 0x001F};
+  layout.pixels = {0xE0, 0x07, 0x20, 0x00};  // full green, green 1 of 63
+  runner::CBitmap32 fields = DecodeBmp(MakeBmp(layout));
   ASSERT_EQ(fields.width, 2);
   EXPECT_EQ(At(fields, 0, 0), 0xFF00FF00u);
   EXPECT_EQ(At(fields, 1, 0), 0xFF000400u);
 }
 
 TEST(BmpDecodeTest, RunLengthCodesExpandWithDeltasAndLiterals) {
-  BmpSpec spec;
-  spec.width = 5;
-  spec.height = 2;
-  spec.bits = 8;
-  spec.compression = 1;
-  spec.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+  BmpLayout layout;
+  layout.width = 5;
+  layout.height = 2;
+  layout.bits = 8;
+  layout.compression = 1;
+  layout.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
   // Bottom row: two of index 1, then the literal indexes 2, 3, 1 (padded
   // to a word), end of line. Top row: move right 1, two of index 3, end of
   // bitmap; the pixels skipped keep index 0.
-  spec.pixels = {2, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 1, 0, 2, 3, 0, 1};
-  runner::CBitmap32 bitmap = DecodeBmp(MakeBmp(spec));
+  layout.pixels = {2, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 1, 0, 2, 3, 0, 1};
+  runner::CBitmap32 bitmap = DecodeBmp(MakeBmp(layout));
   ASSERT_EQ(bitmap.width, 5);
   const uint32_t k = 0xFF000000, r = 0xFFFF0000, g = 0xFF00FF00, b = 0xFF0000FF;
   EXPECT_EQ(bitmap.pixels, (std::vector<uint32_t>{k, b, b, k, k, r, r, g, b, r}));
 
   // RLE4 alternates the two nibbles of a run.
-  BmpSpec rle4 = spec;
+  BmpLayout rle4 = layout;
   rle4.height = 1;
   rle4.bits = 4;
   rle4.compression = 2;
@@ -205,12 +205,12 @@ TEST(BmpDecodeTest, RunLengthCodesExpandWithDeltasAndLiterals) {
   EXPECT_EQ(nibbles.pixels, (std::vector<uint32_t>{r, g, r, g, r}));
 
   // Codes that stop in the middle are refused.
-  spec.pixels = {3, 1, 0};
-  EXPECT_TRUE(DecodeBmp(MakeBmp(spec)).Empty());
+  layout.pixels = {3, 1, 0};
+  EXPECT_TRUE(DecodeBmp(MakeBmp(layout)).Empty());
 }
 
 TEST(BmpDecodeTest, DamagedOrUnsupportedFilesDecodeToNothing) {
-  BmpSpec good;
+  BmpLayout good;
   good.width = 2;
   good.pixels = {1, 2, 3, 4, 5, 6, 0, 0};
   ASSERT_FALSE(DecodeBmp(MakeBmp(good)).Empty());
@@ -219,16 +219,16 @@ TEST(BmpDecodeTest, DamagedOrUnsupportedFilesDecodeToNothing) {
   not_bmp[0] = 'P';
   std::vector<uint8_t> truncated = MakeBmp(good);
   truncated.pop_back();
-  BmpSpec no_width = good;
+  BmpLayout no_width = good;
   no_width.width = 0;
-  BmpSpec huge = good;
+  BmpLayout huge = good;
   huge.width = 1 << 14;
   huge.height = 1 << 14;
-  BmpSpec png_inside = good;
+  BmpLayout png_inside = good;
   png_inside.compression = 5;
-  BmpSpec odd_depth = good;
+  BmpLayout odd_depth = good;
   odd_depth.bits = 7;
-  BmpSpec rle_top_down = good;
+  BmpLayout rle_top_down = good;
   rle_top_down.bits = 8;
   rle_top_down.compression = 1;
   rle_top_down.height = -1;
