@@ -11,6 +11,7 @@
 #include "graphics/draw.h"
 #include "graphics/texture.h"
 #include "tests/graphics/recording_fixture.h"
+#include "tests/solid_image.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -35,14 +36,6 @@ void ExpectVertices(const RecordedDraw& draw, const std::vector<Point>& points) 
     EXPECT_NEAR(draw.vertices[i].x, points[i].x, 1e-4) << "vertex " << i;
     EXPECT_NEAR(draw.vertices[i].y, points[i].y, 1e-4) << "vertex " << i;
   }
-}
-
-runner::CBitmap32 Image(int width, int height, uint32_t color = 0xFFFFFFFF) {
-  runner::CBitmap32 image;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(size_t(width) * size_t(height), color);
-  return image;
 }
 
 using DrawGeometryTest = testing::RecordingDeviceTest;
@@ -263,7 +256,7 @@ TEST_F(DrawGeometryTest, UserPrimitivesCountTheirVertices) {
 }
 
 TEST_F(DrawGeometryTest, PrimitiveVerticesCarryColourAlphaAndTextureCoordinates) {
-  int texture = TextureFromBitmap(Image(4, 4));
+  int texture = TextureFromBitmap(testing::SolidImage(4, 4));
   SetDrawColor(65280);
   SetDrawDepth(7);
   PrimitiveBeginTexture(kPrTriangleList, texture);
@@ -286,7 +279,7 @@ TEST_F(DrawGeometryTest, PrimitiveVerticesCarryColourAlphaAndTextureCoordinates)
 }
 
 TEST_F(DrawGeometryTest, PlainQuadsCoverTheImageFromHalfAPixelBefore) {
-  int texture = TextureFromBitmap(Image(100, 50));
+  int texture = TextureFromBitmap(testing::SolidImage(100, 50));
   ASSERT_GE(texture, 0);
   SetTextureRepeat(true);
   DrawTexture(texture, 10, 20);
@@ -308,7 +301,7 @@ TEST_F(DrawGeometryTest, PlainQuadsCoverTheImageFromHalfAPixelBefore) {
 }
 
 TEST_F(DrawGeometryTest, ExtendedQuadsScaleAroundTheOriginAndTurnAboutThePosition) {
-  int texture = TextureFromBitmap(Image(100, 50));
+  int texture = TextureFromBitmap(testing::SolidImage(100, 50));
   DrawTextureExt(texture, 255, 5, 5, 100, 100, 2, 1, 0, 0.5);
   const RecordedDraw& scaled = OnlyDraw();
   // L = -2*5 - 0.5, T = -5.5, R = 200 + L, B = 50 + T.
@@ -324,7 +317,7 @@ TEST_F(DrawGeometryTest, ExtendedQuadsScaleAroundTheOriginAndTurnAboutThePositio
 }
 
 TEST_F(DrawGeometryTest, PartAndGeneralQuadsCutTheirCoordinatesFromTheTexture) {
-  int texture = TextureFromBitmap(Image(100, 50));
+  int texture = TextureFromBitmap(testing::SolidImage(100, 50));
   DrawTexturePart(texture, 16777215, 10, 5, 20, 10, 50, 60, 2, 2, 0, 1);
   const RecordedDraw& part = OnlyDraw();
   ExpectVertices(part, {{49.5, 59.5}, {89.5, 59.5}, {89.5, 79.5}, {49.5, 79.5}});
@@ -343,7 +336,7 @@ TEST_F(DrawGeometryTest, PartAndGeneralQuadsCutTheirCoordinatesFromTheTexture) {
 }
 
 TEST_F(DrawGeometryTest, TilingStartsAtOrBeforeTheRegionAndCoversIt) {
-  int texture = TextureFromBitmap(Image(100, 50));
+  int texture = TextureFromBitmap(testing::SolidImage(100, 50));
   DrawTextureTiled(texture, true, true, 0, 0, 30, -10, 1, 1, 0, 0, 250, 120, 16777215, 1);
   // Columns at -70, 30, 130, 230; rows at -10, 40, 90.
   ASSERT_EQ(device_->draws.size(), 12u);
@@ -379,7 +372,7 @@ TEST_F(DrawGeometryTest, TilingStartsAtOrBeforeTheRegionAndCoversIt) {
 }
 
 TEST_F(DrawGeometryTest, ShapesDrawWithoutTextureAtTheDrawingDepth) {
-  int texture = TextureFromBitmap(Image(4, 4));
+  int texture = TextureFromBitmap(testing::SolidImage(4, 4));
   DrawTexture(texture, 0, 0);
   SetDrawDepth(-3);
   DrawPoint(1, 2);

@@ -19,19 +19,12 @@
 #include "runtime/instance.h"
 #include "tests/graphics/recording_fixture.h"
 #include "tests/temp_path.h"
+#include "tests/solid_image.h"
 
 namespace vendrel::graphics {
 namespace {
 
 using interp::RValue;
-
-runner::CBitmap32 Image(int width, int height, uint32_t color) {
-  runner::CBitmap32 image;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(size_t(width) * size_t(height), color);
-  return image;
-}
 
 class DrawFunctionsTest : public testing::RecordingDeviceTest {
  protected:
@@ -50,13 +43,13 @@ class DrawFunctionsTest : public testing::RecordingDeviceTest {
     sprite->x_origin = 2;
     sprite->y_origin = 3;
     for (uint32_t color : {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}) {
-      sprite->frames.push_back(Image(4, 4, color));
+      sprite->frames.push_back(testing::SolidImage(4, 4, color));
     }
     resources::Resources().sprites.Set(0, std::move(sprite), "spr_test");
     auto background = std::make_unique<resources::CBackground>();
     background->width = 100;
     background->height = 50;
-    background->image = Image(100, 50, 0xFFFFFFFF);
+    background->image = testing::SolidImage(100, 50, 0xFFFFFFFF);
     resources::Resources().backgrounds.Set(0, std::move(background), "bg_test");
     BuildResourceTextures();
     device_->ClearRecord();

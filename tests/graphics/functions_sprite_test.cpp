@@ -22,6 +22,7 @@
 #include "tests/graphics/recording_fixture.h"
 #include "tests/image_test_files.h"
 #include "tests/temp_path.h"
+#include "tests/solid_image.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -44,14 +45,14 @@ class SpriteFunctionsTest : public vendrel::testing::RecordingDeviceTest {
     auto sprite = std::make_unique<resources::CSprite>();
     sprite->width = 4;
     sprite->height = 2;
-    sprite->frames.push_back(Image(4, 2, 0xFFFF0000));
+    sprite->frames.push_back(testing::SolidImage(4, 2, 0xFFFF0000));
     sprite->FramesChanged();
     resources::Resources().sprites.Set(0, std::move(sprite), "spr_red");
     resources::Resources().sprites.Set(1, nullptr, "");
     auto background = std::make_unique<resources::CBackground>();
     background->width = 3;
     background->height = 3;
-    background->image = Image(3, 3, 0xFF0000FF);
+    background->image = testing::SolidImage(3, 3, 0xFF0000FF);
     resources::Resources().backgrounds.Set(0, std::move(background), "bg_blue");
     resources::Resources().backgrounds.Set(1, nullptr, "");
     BuildResourceTextures();
@@ -64,13 +65,6 @@ class SpriteFunctionsTest : public vendrel::testing::RecordingDeviceTest {
     RecordingDeviceTest::TearDown();
   }
 
-  static runner::CBitmap32 Image(int width, int height, uint32_t color) {
-    runner::CBitmap32 image;
-    image.width = width;
-    image.height = height;
-    image.pixels.assign(size_t(width) * size_t(height), color);
-    return image;
-  }
   static void ClearError() {
     code::Errors().last_error.clear();
     code::Errors().error_occurred = false;

@@ -19,6 +19,7 @@
 #include "tests/graphics/recording_fixture.h"
 #include "tests/image_test_files.h"
 #include "tests/temp_path.h"
+#include "tests/solid_image.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -29,14 +30,6 @@ using vendrel::testing::GifFrameSpec;
 
 constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
 constexpr uint32_t kMagenta = 0xFFFF00FF, kWhite = 0xFFFFFFFF, kBlack = 0xFF000000;
-
-runner::CBitmap32 Image(int width, int height, uint32_t color) {
-  runner::CBitmap32 image;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(size_t(width) * size_t(height), color);
-  return image;
-}
 
 uint32_t At(const runner::CBitmap32& image, int x, int y) {
   return image.pixels[size_t(y) * size_t(image.width) + size_t(x)];
@@ -207,7 +200,7 @@ TEST_F(ResourceImagesTest, OwnAlphaIsKeptAndOnlyAVisibleCornerColourIsRemoved) {
 
 TEST_F(ResourceImagesTest, MissingOrDamagedFilesLeaveTheSpriteAsItWas) {
   CSprite sprite;
-  CreateSpriteFromBitmap(sprite, Image(2, 2, kRed), true, false, 0, 0, false, false, false);
+  CreateSpriteFromBitmap(sprite, testing::SolidImage(2, 2, kRed), true, false, 0, 0, false, false, false);
   int texture = sprite.textures[0];
   vendrel::testing::Bytes png = vendrel::testing::MakePng(4, 4, std::vector<uint32_t>(16, kRed));
   png.resize(png.size() / 2);
@@ -225,7 +218,7 @@ TEST_F(ResourceImagesTest, MissingOrDamagedFilesLeaveTheSpriteAsItWas) {
 }
 
 TEST_F(ResourceImagesTest, BitmapsBecomeFramesWithOrWithoutTheirAlpha) {
-  runner::CBitmap32 bitmap = Image(3, 2, 0x40102030);
+  runner::CBitmap32 bitmap = testing::SolidImage(3, 2, 0x40102030);
   CSprite sprite;
   CreateSpriteFromBitmap(sprite, bitmap, true, true, 1, 2, false, false, false);
   EXPECT_EQ(sprite.frames[0].pixels[0], 0x40102030u);
@@ -243,9 +236,9 @@ TEST_F(ResourceImagesTest, AddedFramesAreResizedToTheSprite) {
   CSprite sprite;
   sprite.transparent = false;
   // A sprite without frames takes the first frame's size.
-  AddSpriteFrame(sprite, Image(2, 2, kRed), false);
+  AddSpriteFrame(sprite, testing::SolidImage(2, 2, kRed), false);
   EXPECT_EQ(sprite.width, 2);
-  runner::CBitmap32 wide = Image(4, 1, kGreen);
+  runner::CBitmap32 wide = testing::SolidImage(4, 1, kGreen);
   wide.pixels[2] = kBlue;
   AddSpriteFrame(sprite, wide, false);
   ASSERT_EQ(sprite.FrameCount(), 2);
@@ -259,14 +252,14 @@ TEST_F(ResourceImagesTest, AddedFramesAreResizedToTheSprite) {
 TEST_F(ResourceImagesTest, MergingAppendsResizedCopiesAndASpriteCanMergeItself) {
   CSprite sprite, other;
   other.transparent = false;
-  CreateSpriteFromBitmap(other, Image(4, 4, kBlue), true, false, 0, 0, false, false, false);
+  CreateSpriteFromBitmap(other, testing::SolidImage(4, 4, kBlue), true, false, 0, 0, false, false, false);
   MergeSprite(sprite, other);
   EXPECT_EQ(sprite.width, 4);
   ASSERT_EQ(sprite.FrameCount(), 1);
   MergeSprite(sprite, sprite);
   EXPECT_EQ(sprite.FrameCount(), 2);
   CSprite small;
-  CreateSpriteFromBitmap(small, Image(2, 1, kRed), true, false, 0, 0, false, false, false);
+  CreateSpriteFromBitmap(small, testing::SolidImage(2, 1, kRed), true, false, 0, 0, false, false, false);
   MergeSprite(small, sprite);
   ASSERT_EQ(small.FrameCount(), 3);
   EXPECT_EQ(small.frames[2].width, 2);
@@ -277,7 +270,7 @@ TEST_F(ResourceImagesTest, MergingAppendsResizedCopiesAndASpriteCanMergeItself) 
 
 TEST_F(ResourceImagesTest, AlphaFromAnotherSpriteCyclesItsFramesAndKeepsBoxAndMasks) {
   CSprite sprite;
-  for (int i = 0; i < 3; ++i) sprite.frames.push_back(Image(2, 1, kRed));
+  for (int i = 0; i < 3; ++i) sprite.frames.push_back(testing::SolidImage(2, 1, kRed));
   sprite.width = 2;
   sprite.height = 1;
   sprite.FramesChanged();
@@ -285,7 +278,7 @@ TEST_F(ResourceImagesTest, AlphaFromAnotherSpriteCyclesItsFramesAndKeepsBoxAndMa
   CSprite source;
   source.width = 1;
   source.height = 1;
-  source.frames = {Image(1, 1, 0xFF303030), Image(1, 1, 0xFF906030)};  // means 48, 96
+  source.frames = {testing::SolidImage(1, 1, 0xFF303030), testing::SolidImage(1, 1, 0xFF906030)};  // means 48, 96
   SetSpriteAlphaFrom(sprite, source);
   EXPECT_EQ(sprite.frames[0].pixels, (std::vector<uint32_t>{0x30FF0000, kRed}));
   EXPECT_EQ(sprite.frames[1].pixels[0], 0x60FF0000u);
@@ -300,7 +293,7 @@ TEST_F(ResourceImagesTest, AlphaFromAnotherSpriteCyclesItsFramesAndKeepsBoxAndMa
 
 TEST_F(ResourceImagesTest, BoundingBoxModesAndPrecision) {
   CSprite sprite;
-  runner::CBitmap32 frame = Image(4, 3, 0);
+  runner::CBitmap32 frame = testing::SolidImage(4, 3, 0);
   frame.pixels[size_t(1) * 4 + 2] = kRed;
   CreateSpriteFromBitmap(sprite, frame, true, true, 0, 0, false, false, true);
   EXPECT_EQ(std::vector<int>({sprite.bbox_left, sprite.bbox_top, sprite.bbox_right,
@@ -318,7 +311,7 @@ TEST_F(ResourceImagesTest, BoundingBoxModesAndPrecision) {
   EXPECT_EQ(sprite.bbox_left, 1);
   EXPECT_EQ(sprite.bbox_bottom, 2);
   // Frames added later keep a manual box.
-  AddSpriteFrame(sprite, Image(4, 3, kRed), true);
+  AddSpriteFrame(sprite, testing::SolidImage(4, 3, kRed), true);
   EXPECT_EQ(sprite.bbox_right, 2);
 
   EXPECT_TRUE(sprite.HasMasks());
@@ -329,7 +322,7 @@ TEST_F(ResourceImagesTest, BoundingBoxModesAndPrecision) {
   EXPECT_FALSE(sprite.MaskAt(0, 0, 0));
 
   // All frames transparent: the inverted box.
-  CreateSpriteFromBitmap(sprite, Image(5, 4, 0), true, true, 0, 0, false, false, true);
+  CreateSpriteFromBitmap(sprite, testing::SolidImage(5, 4, 0), true, true, 0, 0, false, false, true);
   EXPECT_EQ(std::vector<int>({sprite.bbox_left, sprite.bbox_top, sprite.bbox_right,
                               sprite.bbox_bottom}),
             std::vector<int>({4, 3, 0, 0}));
@@ -337,7 +330,7 @@ TEST_F(ResourceImagesTest, BoundingBoxModesAndPrecision) {
 
 TEST_F(ResourceImagesTest, CopiesHaveTexturesOfTheirOwn) {
   CSprite sprite;
-  CreateSpriteFromBitmap(sprite, Image(2, 2, kRed), true, false, 0, 0, false, false, false);
+  CreateSpriteFromBitmap(sprite, testing::SolidImage(2, 2, kRed), true, false, 0, 0, false, false, false);
   CSprite copy;
   AssignSprite(copy, sprite);
   ASSERT_EQ(copy.textures.size(), 1u);
@@ -420,7 +413,7 @@ TEST_F(ResourceImagesTest, BackgroundsFromFilesColoursAndGradients) {
   EXPECT_TRUE(TextureExists(background.texture));
 
   // A bitmap file, whatever its name.
-  runner::CBitmap32 bmp = Image(3, 2, kBlue);
+  runner::CBitmap32 bmp = testing::SolidImage(3, 2, kBlue);
   bmp.pixels[0] = kRed;
   std::vector<uint8_t> bmp_bytes = EncodeBmp(bmp);
   path = File(".png", vendrel::testing::Bytes(bmp_bytes.begin(), bmp_bytes.end()));

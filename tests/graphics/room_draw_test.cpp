@@ -16,20 +16,13 @@
 #include "runtime/game_state.h"
 #include "runtime/room_state.h"
 #include "tests/graphics/recording_fixture.h"
+#include "tests/solid_image.h"
 
 namespace vendrel::graphics {
 namespace {
 
 using runtime::CInstance;
 using runtime::CRunRoom;
-
-runner::CBitmap32 Image(int width, int height, uint32_t color) {
-  runner::CBitmap32 image;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(size_t(width) * size_t(height), color);
-  return image;
-}
 
 class RoomDrawTest : public testing::RecordingDeviceTest {
  protected:
@@ -39,13 +32,13 @@ class RoomDrawTest : public testing::RecordingDeviceTest {
     for (int i = 0; i < 2; ++i) {
       auto sprite = std::make_unique<resources::CSprite>();
       sprite->width = sprite->height = 4;
-      sprite->frames.push_back(Image(4, 4, 0xFF00FF00u));
+      sprite->frames.push_back(testing::SolidImage(4, 4, 0xFF00FF00u));
       resources::Resources().sprites.Set(i, std::move(sprite), i == 0 ? "spr_a" : "spr_b");
     }
     auto background = std::make_unique<resources::CBackground>();
     background->width = 16;
     background->height = 16;
-    background->image = Image(16, 16, 0xFF0000FFu);
+    background->image = testing::SolidImage(16, 16, 0xFF0000FFu);
     resources::Resources().backgrounds.Set(0, std::move(background), "bg_tiles");
     BuildResourceTextures();
     ClearViewMouseTable();

@@ -9,20 +9,13 @@
 #include "graphics/bmp.h"
 #include "runner/game_data.h"
 #include "platform/message_box.h"
+#include "tests/solid_image.h"
 
 namespace vendrel::runner {
 namespace {
 
 constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
                    kYellow = 0xFFFFFF00;
-
-CBitmap32 Solid(int width, int height, uint32_t color) {
-  CBitmap32 bitmap;
-  bitmap.width = width;
-  bitmap.height = height;
-  bitmap.pixels.assign(size_t(width) * size_t(height), color);
-  return bitmap;
-}
 
 uint32_t At(const CBitmap32& bitmap, int x, int y) {
   return bitmap.pixels[size_t(y) * size_t(bitmap.width) + size_t(x)];
@@ -76,7 +69,7 @@ TEST(LoadingScreenLayout, CentringDropsHalvesTowardsZero) {
       {301, 81, -15, -5},     // -15.5, -5.5: towards zero, not down
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.screen_width << "x" << c.screen_height);
+    SCOPED_TRACE(::testing::Message() << c.screen_width << "x" << c.screen_height);
     LoadingLayout layout = LayOutLoadingScreen(settings, false, c.screen_width, c.screen_height);
     EXPECT_EQ(layout.window_left, c.left);
     EXPECT_EQ(layout.window_top, c.top);
@@ -85,12 +78,12 @@ TEST(LoadingScreenLayout, CentringDropsHalvesTowardsZero) {
 
 TEST(LoadingScreenLayout, StoredPicturesSetTheSizesAndTheTransparentColour) {
   GameSettings settings;
-  CBitmap32 picture = Solid(200, 50, kRed);
+  CBitmap32 picture = testing::SolidImage(200, 50, kRed);
   picture.pixels[size_t(49) * 200] = 0xFF123456;  // left of the bottom row
   picture.pixels[0] = 0xFF654321;                 // top left: not it
   settings.LoadingImage = graphics::EncodeBmp(picture);
-  settings.ProgressBackImage = graphics::EncodeBmp(Solid(7, 3, kGreen));
-  settings.ProgressFrontImage = graphics::EncodeBmp(Solid(5, 2, kBlue));
+  settings.ProgressBackImage = graphics::EncodeBmp(testing::SolidImage(7, 3, kGreen));
+  settings.ProgressFrontImage = graphics::EncodeBmp(testing::SolidImage(5, 2, kBlue));
   settings.LoadingImageTransparent = true;
   settings.LoadingImageAlpha = 128;
   settings.ScaleProgressBar = false;
@@ -104,8 +97,8 @@ TEST(LoadingScreenLayout, StoredPicturesSetTheSizesAndTheTransparentColour) {
   ExpectRect(layout.back, 24, 18, 152, 16);
   ExpectRect(layout.front, 24, 20, 0, 14);
   EXPECT_EQ(layout.label.top, 18);
-  EXPECT_EQ(layout.bar_back.pixels, Solid(7, 3, kGreen).pixels);
-  EXPECT_EQ(layout.bar_front.pixels, Solid(5, 2, kBlue).pixels);
+  EXPECT_EQ(layout.bar_back.pixels, testing::SolidImage(7, 3, kGreen).pixels);
+  EXPECT_EQ(layout.bar_front.pixels, testing::SolidImage(5, 2, kBlue).pixels);
   EXPECT_TRUE(layout.transparent);
   EXPECT_EQ(layout.transparent_color, 0x123456u);
   EXPECT_EQ(layout.alpha, 128);
@@ -123,7 +116,7 @@ TEST(LoadingScreenLayout, StoredPicturesSetTheSizesAndTheTransparentColour) {
   EXPECT_FALSE(layout.transparent);
 
   // A picture narrower than the two margins gives a bar of no width.
-  settings.LoadingImage = graphics::EncodeBmp(Solid(40, 40, kRed));
+  settings.LoadingImage = graphics::EncodeBmp(testing::SolidImage(40, 40, kRed));
   layout = LayOutLoadingScreen(settings, false, 800, 600);
   EXPECT_EQ(layout.back.width, 0);
   EXPECT_EQ(ProgressBarWidth(100, layout.back.width), 0);
@@ -140,7 +133,7 @@ TEST(LoadingScreenLayout, LabelShowsOnlyInDebugModeWithTheProgressBar) {
       {true, true, true, true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "debug " << c.debug << ", bar " << c.show_progress_bar);
+    SCOPED_TRACE(::testing::Message() << "debug " << c.debug << ", bar " << c.show_progress_bar);
     GameSettings settings;
     settings.ShowProgressBar = c.show_progress_bar;
     LoadingLayout layout = LayOutLoadingScreen(settings, c.debug, 1024, 768);
@@ -175,9 +168,9 @@ TEST(LoadingScreenProgress, BarWidthRoundsHalvesToEven) {
 // background lies at (24, 8) and is 52 by 16, its filled part at (24, 10).
 LoadingLayout PlainLayout(bool stretch) {
   GameSettings settings;
-  settings.LoadingImage = graphics::EncodeBmp(Solid(100, 40, kRed));
-  settings.ProgressBackImage = graphics::EncodeBmp(Solid(3, 3, kGreen));
-  CBitmap32 front = Solid(10, 2, kBlue);
+  settings.LoadingImage = graphics::EncodeBmp(testing::SolidImage(100, 40, kRed));
+  settings.ProgressBackImage = graphics::EncodeBmp(testing::SolidImage(3, 3, kGreen));
+  CBitmap32 front = testing::SolidImage(10, 2, kBlue);
   for (int y = 0; y < 2; ++y) front.pixels[size_t(y) * 10 + 9] = kYellow;
   settings.ProgressFrontImage = graphics::EncodeBmp(front);
   settings.ScaleProgressBar = stretch;
@@ -234,18 +227,18 @@ TEST(LoadingScreenProgress, UnstretchedFilledPartIsClippedToItsWidth) {
 TEST(LoadingScreenHeadless, OpensNoWindowPrintsProgressAndReleasesThePictures) {
   platform::SetHeadless(true);
   GameSettings saved = Settings();
-  Settings().LoadingImage = graphics::EncodeBmp(Solid(4, 4, kRed));
+  Settings().LoadingImage = graphics::EncodeBmp(testing::SolidImage(4, 4, kRed));
   Settings().ProgressBackImage = {'B', 'M'};
   Settings().ProgressFrontImage = {'B', 'M'};
 
-  testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStderr();
   ShowLoadingScreen(true);
   EXPECT_FALSE(LoadingScreenShown());
   ShowProgress(0, "Loading");
   ShowProgress(5, "Loading sounds");
   ShowProgress(100, "Ready");
   HideLoadingScreen();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
             "[  0%] Loading\n[  5%] Loading sounds\n[100%] Ready\n");
   EXPECT_TRUE(Settings().LoadingImage.empty());
   EXPECT_TRUE(Settings().ProgressBackImage.empty());
@@ -259,13 +252,13 @@ TEST(LoadingScreenHeadless, LoadShowsTheScreenRightAfterTheSettingsAndKeepsThemR
   platform::SetHeadless(true);
   GameData game;
   game.identity.DebugMode = true;
-  game.settings.LoadingImage = graphics::EncodeBmp(Solid(4, 4, kRed));
+  game.settings.LoadingImage = graphics::EncodeBmp(testing::SolidImage(4, 4, kRed));
   game.settings.LoadingImageAlpha = 77;
   game.resources.room_order.rooms = {0};  // a game has at least one room
   CStream stream(WriteGameData(game));
 
   std::vector<std::string> steps;
-  testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStderr();
   LoadResult result = ReadGameData(
       stream, [&](int percent, std::string_view text) {
         ShowProgress(percent, text);
@@ -278,7 +271,7 @@ TEST(LoadingScreenHeadless, LoadShowsTheScreenRightAfterTheSettingsAndKeepsThemR
         EXPECT_FALSE(Settings().LoadingImage.empty());
         ShowLoadingScreen(Identity().DebugMode);
       });
-  std::string printed = testing::internal::GetCapturedStderr();
+  std::string printed = ::testing::internal::GetCapturedStderr();
   ASSERT_TRUE(result.Loaded()) << result.message << " after " << steps.back();
   ASSERT_GE(steps.size(), 2u);
   EXPECT_EQ(steps[0], "screen 77 1");
