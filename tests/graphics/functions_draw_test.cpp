@@ -20,6 +20,7 @@
 #include "tests/graphics/recording_fixture.h"
 #include "tests/temp_path.h"
 #include "tests/solid_image.h"
+#include "tests/builtin_call.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -73,14 +74,7 @@ class DrawFunctionsTest : public testing::RecordingDeviceTest {
 
   static RValue Call(const char* name, std::vector<RValue> args,
                      runtime::CInstance* self = nullptr) {
-    int index = code::FindBuiltinFunction(name);
-    EXPECT_GE(index, 0) << name;
-    RValue result;
-    if (index < 0) return result;
-    const code::RBuiltinFunction& f = code::BuiltinFunctionAt(index);
-    EXPECT_EQ(f.argcount, int(args.size())) << name;
-    f.handler(self, self, int(args.size()), result, args.data());
-    return result;
+    return testing::CallBuiltin(name, std::move(args), self);
   }
   static RValue R(double v) { return RValue(v); }
   static RValue S(const char* s) { return RValue(std::string(s)); }

@@ -23,6 +23,7 @@
 #include "tests/image_test_files.h"
 #include "tests/temp_path.h"
 #include "tests/solid_image.h"
+#include "tests/builtin_call.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -76,14 +77,7 @@ class SpriteFunctionsTest : public vendrel::testing::RecordingDeviceTest {
     return message;
   }
   static RValue Call(const std::string& name, std::vector<RValue> args) {
-    int index = code::FindBuiltinFunction(name);
-    EXPECT_GE(index, 0) << name;
-    RValue result;
-    if (index < 0) return result;
-    const code::RBuiltinFunction& f = code::BuiltinFunctionAt(index);
-    EXPECT_EQ(f.argcount, int(args.size())) << name;
-    f.handler(nullptr, nullptr, int(args.size()), result, args.data());
-    return result;
+    return testing::CallBuiltin(name, std::move(args));
   }
   static RValue R(double v) { return RValue(v); }
   static RValue S(const std::string& s) { return RValue(s); }

@@ -12,6 +12,7 @@
 #include "resources/game_resources.h"
 #include "runtime/game_state.h"
 #include "runtime/room_state.h"
+#include "tests/builtin_call.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -53,14 +54,7 @@ class TileFunctionsTest : public ::testing::Test {
   static double Call(const char* name, std::vector<double> numbers) {
     std::vector<RValue> args;
     for (double n : numbers) args.emplace_back(n);
-    int index = code::FindBuiltinFunction(name);
-    EXPECT_GE(index, 0) << name;
-    if (index < 0) return -12345;
-    const code::RBuiltinFunction& f = code::BuiltinFunctionAt(index);
-    EXPECT_EQ(f.argcount, int(args.size())) << name;
-    RValue result;
-    f.handler(nullptr, nullptr, int(args.size()), result, args.data());
-    return result.real;
+    return testing::CallBuiltin(name, std::move(args)).real;
   }
   // A 10 by 10 tile at (x, y) with [depth]; its id.
   static double Add(double x, double y, double depth) {

@@ -18,6 +18,7 @@
 #include "platform/message_box.h"
 #include "resources/game_resources.h"
 #include "tests/graphics/text_test_font.h"
+#include "tests/builtin_call.h"
 
 namespace vendrel::graphics {
 namespace {
@@ -299,14 +300,7 @@ class FontFunctionsTest : public ::testing::Test {
   }
 
   static interp::RValue Call(const char* name, std::vector<interp::RValue> args) {
-    int index = code::FindBuiltinFunction(name);
-    EXPECT_GE(index, 0) << name;
-    interp::RValue result;
-    if (index < 0) return result;
-    const code::RBuiltinFunction& f = code::BuiltinFunctionAt(index);
-    EXPECT_TRUE(f.argcount == int(args.size())) << name;
-    f.handler(nullptr, nullptr, int(args.size()), result, args.data());
-    return result;
+    return testing::CallBuiltin(name, std::move(args));
   }
   static interp::RValue R(double v) { return interp::RValue(v); }
   static interp::RValue S(const char* s) { return interp::RValue(std::string(s)); }
